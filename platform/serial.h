@@ -1,0 +1,82 @@
+#pragma once
+// The serial-port calls of the comm library, with the semantics of the Win32
+// communications API the component was designed against. One backend per OS
+// implements this header (serial_posix.cpp today). No Qt here: standard C++
+// and the OS only.
+//
+// Every call that fails sets the calling thread's last error (GetLastError).
+
+#include "platform/serial_types.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Handles are small values; kInvalidHandle (all bits set) is never a port.
+using Handle = std::intptr_t;
+inline constexpr Handle kInvalidHandle = -1;
+
+// --- errors -------------------------------------------------------------
+ErrorCode GetLastError();
+void SetLastError(ErrorCode code);
+// The system's message text for an error code (no trailing line end).
+std::string SystemErrorText(ErrorCode code);
+
+// --- an auto-reset event a thread can wait on and another can signal ------
+class Event {
+public:
+    Event();
+    ~Event();
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
+    void Set();
+    void Reset();
+    // Waits until set (and resets it) or until timeoutMs passes; kInfinite waits for ever.
+    bool Wait(std::uint32_t timeoutMs);
+    int NativeHandle() const { return fFd; }
+
+private:
+    int fFd = -1;
+};
+inline constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
+
+// --- ports --------------------------------------------------------------
+// Opens "COM<n>" (optionally prefixed by "\\?\") through the port-name
+// directory, or a device path, with exclusive access. kInvalidHandle on failure.
+Handle OpenPort(const std::string& name);
+bool CloseHandle(Handle h);
+
+// Writes all count bytes, waiting until the driver took them.
+bool WriteWait(Handle h, const void* data, std::uint32_t count, std::uint32_t* written);
+// Reads up to count bytes under the port's timeouts (all zero: waits for count bytes).
+bool ReadWait(Handle h, void* data, std::uint32_t count, std::uint32_t* read);
+// Queues count bytes without waiting for them to be written; the bytes are copied.
+bool WriteNoWait(Handle h, const void* data, std::uint32_t count);
+
+// Waits for one of the events of the port's mask. Returns true with mask set
+// to the events that happened. Fails with kErrorOperationAborted when cancel
+// was set, kErrorInvalidHandle when the handle is (or gets) closed, and with
+// another code when the device is lost (reported once; later waits fail with
+// the same loss code again without blocking).
+bool WaitCommEvent(Handle h, std::uint32_t& mask, Event* cancel);
+bool SetCommMask(Handle h, std::uint32_t mask);
+bool GetCommMask(Handle h, std::uint32_t& mask);
+
+bool ClearCommError(Handle h, std::uint32_t* errors, ComStat* stat);
+bool SetupComm(Handle h, std::uint32_t inQueue, std::uint32_t outQueue);
+bool GetCommState(Handle h, Dcb& dcb);
+bool SetCommState(Handle h, const Dcb& dcb);
+bool GetCommConfig(Handle h, CommConfig& config);
+bool GetCommTimeouts(Handle h, CommTimeouts& timeouts);
+bool SetCommTimeouts(Handle h, const CommTimeouts& timeouts);
+bool EscapeCommFunction(Handle h, std::uint32_t function);
+bool GetCommModemStatus(Handle h, std::uint32_t& status);
+bool PurgeComm(Handle h, std::uint32_t flags);
+bool TransmitCommChar(Handle h, char c);
+bool GetCommProperties(Handle h, CommProp& props);
+// The driver's default configuration of a port by name; false when there is no such port.
+bool GetDefaultCommConfig(const std::string& name, CommConfig& config);
+
+} // namespace platform
