@@ -13,6 +13,7 @@
 #include <string>
 
 class QCheckBox;
+class QColor;
 class QComboBox;
 class QFrame;
 
@@ -87,6 +88,28 @@ private:
     void Set_Outer_Size(int width, int height);
     void Apply_Outer_Size();
 
+    // The On/Off click (form1_connection.cpp, form1_poll_loop.cpp). Every
+    // click that starts a run takes a new run number; a run whose number is
+    // no longer current, or whose stop was requested, is over.
+    void Vkl_Click();
+    void Off_Steps();
+    bool Run_Over(std::uint32_t run) const;
+    void Automatic_Scan(std::uint32_t run);
+    bool Try_Port(std::uint32_t run, std::uint16_t port);
+    void Manual_Attempt(std::uint32_t run);
+    void Identify(std::uint32_t run);
+    void Poll_Loop(std::uint32_t run);
+    void Poll_Pass(std::uint32_t run);
+    void Flash_Overload();
+    void Confirmed_Command(std::uint32_t run, const std::string& command, std::uint32_t waitMs,
+                           const std::string& okStatus, const std::string& errorStatus, std::int32_t& request);
+    void Reference_Command(const std::string& command, std::int32_t& request);
+    void Frequency_Command(std::uint32_t run);
+    void Set_Freq_Colors(const QColor& background, const QColor& text);
+    void Open_Port(std::uint16_t port);
+    void Close_Port();
+
+    std::uint32_t fRun = 0;
     int fPpi = 96;
     QSize fOuterSize;
     int fHandlerDepth = 0;

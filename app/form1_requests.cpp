@@ -1,4 +1,4 @@
-// The On/Off button and the requests the poll loop services.
+// The requests the poll loop services.
 #include "app/form1.h"
 
 #include "app/unit1_state.h"
@@ -6,11 +6,6 @@
 #include <QPalette>
 
 namespace app {
-
-void TForm1::kSpeedButton_VklClick()
-{
-    Run_Click_Handler([] {});
-}
 
 void TForm1::Btn_CalClick()
 {
