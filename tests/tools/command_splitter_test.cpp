@@ -37,8 +37,9 @@ TEST_P(CommandSplitterTest, Splits)
             got.push_back(std::move(c));
     }
     EXPECT_EQ(got, param.expected);
-    if (param.flush)
+    if (param.flush) {
         EXPECT_FALSE(splitter.HasPending());
+    }
 }
 
 const SplitCase kCases[] = {
