@@ -1,0 +1,238 @@
+// Sensor commands the poll loop sends on request: calibration, zeroing and
+// the frequency, with their status texts and the frequency box's colours.
+#include "tests/app_e2e/window_fixture.h"
+
+#include "app/system_colors.h"
+#include "app/unit1_state.h"
+
+#include <QApplication>
+
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::Sample;
+using sensor_sim::CommandKind;
+using sensor_sim::ReplyMode;
+
+long long countOf(const std::vector<std::string>& texts, const std::string& text)
+{
+    return std::count(texts.begin(), texts.end(), text);
+}
+
+class Commands : public e2e::WindowTest {
+protected:
+    sensor_sim::SensorSimulator& Sensor_With(const std::string& model,
+                                             std::map<CommandKind, sensor_sim::ReplyRule> rules = {})
+    {
+        sensor_sim::SimulatorConfig config;
+        config.sensor.model = model;
+        config.sensor.power = sensor_sim::PowerProfile::Constant(0.5);
+        config.sensor.rules = std::move(rules);
+        return Start_Sensor(config);
+    }
+
+    e2e::Scenario& Polls(e2e::Scenario& s, std::uint64_t more)
+    {
+        auto target = std::make_shared<std::uint64_t>();
+        s.Do("count polls", [this, target, more] { *target = Sensor().PollCount() + more; });
+        return s.Then(std::to_string(more) + " more polls", [this, target] { return Sensor().PollCount() >= *target; });
+    }
+
+    void Type(const QString& text)
+    {
+        Form().kEdit_Freq->selectAll();
+        for (const QChar c : text)
+            e2e::PostKey(Form().kEdit_Freq, c == ',' ? Qt::Key_Comma : c.unicode(), QString(c));
+    }
+
+    QColor Box_Color(QPalette::ColorRole role) const { return fFormColor(role); }
+
+    std::function<QColor(QPalette::ColorRole)> fFormColor = [this](QPalette::ColorRole role) {
+        return const_cast<Commands*>(this)->Form().kEdit_Freq->palette().color(role);
+    };
+
+    // How long the display showed "Wait..." in one stretch.
+    static long long waitShownMs(const e2e::Scenario& s)
+    {
+        std::optional<e2e::Clock::time_point> from;
+        for (const Sample& x : s.Timeline()) {
+            if (x.display == "Wait..." && !from)
+                from = x.at;
+            if (x.display != "Wait..." && from)
+                return std::chrono::duration_cast<std::chrono::milliseconds>(x.at - *from).count();
+        }
+        return -1;
+    }
+};
+
+TEST_F(Commands, CalibrationOfTheSmallestModelSendsNothing)
+{
+    Speed_Up(10);
+    Sensor_With("KVAM-32/1");
+    app::TForm1& form = Open_Window();
+    e2e::Scenario s(form);
+    Connect(s);
+    s.Do("click Cal", [&] { e2e::PostClick(form.Btn_Cal); });
+    Polls(s, 3);
+    Switch_Off(s);
+    ASSERT_TRUE(s.Run(20s));
+    EXPECT_EQ(countOf(Sensor().Log().Texts(), "SENS:CAL"), 0);
+}
+
+TEST_F(Commands, CalibrationFollowsTheDisplayStepAndShowsItsConfirmation)
+{
+    Speed_Up(20);
+    Sensor_With("KVAM-32/2");
+    app::TForm1& form = Open_Window();
+    e2e::Scenario s(form);
+    Connect(s);
+    s.Do("click Cal", [&] { e2e::PostClick(form.Btn_Cal); });
+    s.Then("confirmed", [&] { return s.Seen([](const Sample& x) { return x.status == "SENS:CAL:OK"; }); });
+    s.Then("a reading again", [&] { return form.Label3->text() == "500.0 mW"; });
+    Switch_Off(s);
+    ASSERT_TRUE(s.Run(20s));
+
+    const std::vector<std::string> sent = Sensor().Log().Texts();
+    const auto cal = std::find(sent.begin(), sent.end(), "SENS:CAL");
+    ASSERT_NE(cal, sent.end());
+    EXPECT_EQ(*(cal - 1), "SENS:MEAS:POW?");
+    EXPECT_EQ(countOf(sent, "SENS:CAL"), 1);
+    // A reading, then "Wait..." for the whole wait, the confirmation within it.
+    bool readingShown = false;
+    bool waitShown = false;
+    for (const Sample& x : s.Timeline()) {
+        readingShown = readingShown || x.display == "500.0 mW";
+        if (x.display == "Wait...") {
+            EXPECT_TRUE(readingShown);
+            waitShown = true;
+        }
+        if (x.status == "SENS:CAL:OK") {
+            EXPECT_TRUE(waitShown);
+            EXPECT_EQ(x.display, "Wait...");
+        }
+    }
+}
+
+TEST_F(Commands, UnansweredCalibrationLeavesItsErrorInTheStatusLine)
+{
+    Speed_Up(40);
+    Sensor_With("KVAM-32/2", {{CommandKind::Calibrate, {ReplyMode::Silent, {}, {}}}});
+    app::TForm1& form = Open_Window();
+    e2e::Scenario s(form);
+    Connect(s);
+    s.Do("click Cal", [&] { e2e::PostClick(form.Btn_Cal); });
+    s.Then("refused", [&] { return form.Label_Status->text() == "SENS:CAL:ERROR"; });
+    Polls(s, 3);
+    s.Do("still shown", [&] { EXPECT_EQ(form.Label_Status->text(), "SENS:CAL:ERROR"); });
+    Switch_Off(s);
+    ASSERT_TRUE(s.Run(20s));
+    EXPECT_EQ(countOf(Sensor().Log().Texts(), "SENS:CAL"), 1) << "not retried";
+}
+
+TEST_F(Commands, ZeroingWaitsElevenSecondsAndConfirms)
+{
+    Sensor_With("KVAM-32/2");
+    app::TForm1& form = Open_Window();
+    e2e::Scenario s(form);
+    Connect(s);
+    s.Do("click Zero", [&] { e2e::PostClick(form.Btn_Zero); });
+    s.Then("a reading again", [&] { return form.Label3->text() == "500.0 mW" && countOf(Sensor().Log().Texts(), "SENS:ZERO") == 1; });
+    Switch_Off(s);
+    ASSERT_TRUE(s.Run(40s));
+    const long long waited = waitShownMs(s);
+    EXPECT_GE(waited, 11000 + 1000 - 20) << "the wait, then the confirmation for a second";
+    EXPECT_LT(waited, 11000 + 1000 + 900);
+    bool okFor1s = false;
+    for (const e2e::Span& span : s.StatusSpans())
+        okFor1s = okFor1s || (span.text == "SENS:ZERO:OK" && span.ms >= 980 && span.ms < 1500);
+    EXPECT_TRUE(okFor1s);
+}
+
+TEST_F(Commands, RefusedZeroingShowsItsError)
+{
+    Speed_Up(20);
+    Sensor_With("KVAM-405", {{CommandKind::Zero, {ReplyMode::Text, "ERROR", {}}}});
+    app::TForm1& form = Open_Window();
+    e2e::Scenario s(form);
+    Connect(s);
+    s.Do("click Zero", [&] { e2e::PostClick(form.Btn_Zero); });
+    s.Then("refused", [&] { return form.Label_Status->text() == "SENS:ZERO:ERROR"; });
+    Switch_Off(s);
+    ASSERT_TRUE(s.Run(20s));
+}
+
+TEST_F(Commands, AcceptedFrequencyIsSentWithAPointAndRestoresTheBox)
+{
+    Sensor_With("KVAM-32/2");
+    app::TForm1& form = Open_Window();
+    e2e::Scenario s(form);
+    Connect(s);
+    s.Do("click into the box", [&] { e2e::PostClick(form.kEdit_Freq); });
+    s.Then("the box is being edited", [&] { return Box_Color(QPalette::Base) == QColor(0, 0, 255); }, [&] {
+        EXPECT_EQ(Box_Color(QPalette::Text), QColor(Qt::white));
+        EXPECT_FALSE(form.kEdit_Freq->isReadOnly());
+        form.kEdit_Freq->setFocus();
+        Type("1,5");
+        e2e::PostKey(form.kEdit_Freq, Qt::Key_Return);
+    });
+    s.Then("accepted", [&] { return s.Seen([](const Sample& x) { return x.status == "SENS:FREQ:OK"; }); });
+    s.Then("back to rest", [&] { return form.Label_Status->text() == "i"; }, [&] {
+        EXPECT_EQ(Box_Color(QPalette::Base), app::System_Color(app::SysColor::Window));
+        EXPECT_EQ(Box_Color(QPalette::Text), app::System_Color(app::SysColor::DarkShadow));
+        EXPECT_EQ(QApplication::focusWidget(), nullptr) << "no caret anywhere";
+    });
+    Switch_Off(s);
+    ASSERT_TRUE(s.Run(30s));
+    const std::vector<std::string> sent = Sensor().Log().Texts();
+    EXPECT_EQ(countOf(sent, "SENS:FREQ[1.5]"), 1);
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](const std::string& t) { return t.rfind("SENS:FREQ", 0) == 0; }), 1);
+    bool okFor1s = false;
+    for (const e2e::Span& span : s.StatusSpans())
+        okFor1s = okFor1s || (span.text == "SENS:FREQ:OK" && span.ms >= 980 && span.ms < 1500);
+    EXPECT_TRUE(okFor1s);
+}
+
+TEST_F(Commands, RefusedFrequencyTurnsTheBoxRedUntilTheNextClick)
+{
+    Speed_Up(20);
+    Sensor_With("KVAM-32/2");
+    app::TForm1& form = Open_Window();
+    e2e::Scenario s(form);
+    Connect(s);
+    s.Do("type abc", [&] {
+        Type("abc");
+        e2e::PostKey(form.kEdit_Freq, Qt::Key_Return);
+    });
+    s.Then("refused", [&] { return form.Label_Status->text() == "SENS:FREQ:ERROR"; });
+    s.Then("red", [&] { return Box_Color(QPalette::Base) == QColor(255, 0, 0); }, [&] {
+        EXPECT_EQ(Box_Color(QPalette::Text), QColor(Qt::white));
+        e2e::PostClick(form.kEdit_Freq);
+    });
+    s.Then("blue again", [&] { return Box_Color(QPalette::Base) == QColor(0, 0, 255); });
+    Switch_Off(s);
+    ASSERT_TRUE(s.Run(20s));
+    EXPECT_EQ(countOf(Sensor().Log().Texts(), "SENS:FREQ[abc]"), 1) << "sent unchanged";
+}
+
+TEST_F(Commands, RequestsRaisedBeforeTheRunAreDroppedByTheClick)
+{
+    Speed_Up(20);
+    Sensor_With("KVAM-32/2");
+    app::TForm1& form = Open_Window();
+    e2e::PostKey(form.kEdit_Freq, Qt::Key_Return);
+    e2e::PostClick(form.Btn_Zero);
+    QApplication::processEvents();
+    ASSERT_EQ(app::Unit1().Freq_Request, 1);
+    ASSERT_EQ(app::Unit1().Zero_Request, 1);
+    e2e::Scenario s(form);
+    Connect(s);
+    Polls(s, 3);
+    Switch_Off(s);
+    ASSERT_TRUE(s.Run(20s));
+    for (const std::string& text : Sensor().Log().Texts()) {
+        EXPECT_NE(text.rfind("SENS:FREQ", 0), 0u);
+        EXPECT_NE(text, "SENS:ZERO");
+    }
+}
+
+} // namespace
