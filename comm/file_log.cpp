@@ -115,7 +115,9 @@ void TcmFileLog::WriteLine(const char* level, const std::string& text)
             fFailed = true;
             failure = "Cannot open the log file " + fFile.string() + ": " + std::strerror(errno);
         } else {
-            std::fprintf(fStream, "%s [%s] %s\n", stamp.c_str(), level, text.c_str());
+            std::fprintf(fStream, "%s [%s] ", stamp.c_str(), level);
+            std::fwrite(text.data(), 1, text.size(), fStream);  // the text may hold any byte
+            std::fputc('\n', fStream);
             std::fflush(fStream);
         }
     }
