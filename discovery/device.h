@@ -6,7 +6,11 @@
 #include <cstdint>
 #include <string>
 
+namespace comm {
 class TcmBaseIO;
+}
+
+namespace discovery {
 
 struct TGuid {
     std::uint32_t D1 = 0;
@@ -19,7 +23,7 @@ struct TGuid {
 class TcmDevice {
 public:
     int Index() const { return fIndex; }
-    TcmBaseIO* Parent() const { return fParent; }
+    comm::TcmBaseIO* Parent() const { return fParent; }
 
     std::uintptr_t Handle() const { return fHandle; }
     void SetHandle(std::uintptr_t v) { fHandle = v; }
@@ -63,7 +67,7 @@ private:
     friend class TcmDeviceList; // sets Index and Parent when the device enters a list
 
     int fIndex = -1;
-    TcmBaseIO* fParent = nullptr;
+    comm::TcmBaseIO* fParent = nullptr;
     std::uintptr_t fHandle = 0;
     std::uintptr_t fDevInst = 0;
     std::int32_t fData = 0;
@@ -83,3 +87,5 @@ private:
     std::string fSerialNumber;
     TGuid fGuidClass;
 };
+
+} // namespace discovery

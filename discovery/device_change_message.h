@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace discovery {
+
 inline constexpr std::uint32_t WM_DEVICECHANGE = 0x0219;
 inline constexpr std::uint32_t DBT_DEVNODES_CHANGED = 0x0007;
 inline constexpr std::uint32_t DBT_DEVICEARRIVAL = 0x8000;
@@ -40,3 +42,5 @@ inline TWMDeviceChange ToDeviceChangeMessage(const platform::DeviceChange& chang
     message.DeviceType = DBT_DEVTYP_PORT;
     return message;
 }
+
+} // namespace discovery

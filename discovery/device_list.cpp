@@ -1,5 +1,7 @@
 #include "discovery/device_list.h"
 
+namespace discovery {
+
 TcmDevice* TcmDeviceList::Get(int index) const
 {
     if (index < 0 || index >= Count())
@@ -70,3 +72,5 @@ void TcmDeviceList::CopyTo(TcmDeviceEntries& target) const
     for (const auto& [text, device] : fItems)
         target.emplace_back(text, device.get());
 }
+
+} // namespace discovery

@@ -10,12 +10,14 @@
 #include <utility>
 #include <vector>
 
+namespace discovery {
+
 // What a list box or another reader copies out of the list; the devices stay owned by the list.
 using TcmDeviceEntries = std::vector<std::pair<std::string, TcmDevice*>>;
 
 class TcmDeviceList {
 public:
-    explicit TcmDeviceList(TcmBaseIO* parent) : fParent(parent) {}
+    explicit TcmDeviceList(comm::TcmBaseIO* parent) : fParent(parent) {}
     ~TcmDeviceList() { Clear(); }
     TcmDeviceList(const TcmDeviceList&) = delete;
     TcmDeviceList& operator=(const TcmDeviceList&) = delete;
@@ -41,7 +43,9 @@ public:
 private:
     int Place(std::size_t position, std::unique_ptr<TcmDevice> device);
 
-    TcmBaseIO* fParent;
+    comm::TcmBaseIO* fParent;
     bool fClearWithFree = true;
     std::vector<std::pair<std::string, std::unique_ptr<TcmDevice>>> fItems;
 };
+
+} // namespace discovery

@@ -4,10 +4,12 @@
 
 #include <array>
 
-using discovery_text::EqualsIgnoreCase;
-using discovery_text::ParseDecimal;
-using discovery_text::Trim;
-using discovery_text::UpperAscii;
+namespace discovery {
+
+using text::EqualsIgnoreCase;
+using text::ParseDecimal;
+using text::Trim;
+using text::UpperAscii;
 
 namespace {
 
@@ -202,3 +204,5 @@ void LoadSerialDevices(TcmEnumPorts mode, const TcmDeviceInserter& insert)
     ListSerialCommPorts(ports, true);
     MergeSerialDevices(mode, ports, candidates, insert);
 }
+
+} // namespace discovery

@@ -4,6 +4,7 @@
 // Plug-and-Play candidates) into a component's device list.
 
 #include "discovery/device.h"
+#include "discovery/enum_ports.h"
 #include "platform/port_registry.h"
 
 #include <functional>
@@ -11,7 +12,7 @@
 #include <string>
 #include <vector>
 
-enum TcmEnumPorts { epQuickAll, epFullInfo, epFullPresent };
+namespace discovery {
 
 // One entry of the registry port list: "COM3=/dev/ttyUSB0" and its port number.
 struct TPortEntry {
@@ -57,3 +58,5 @@ void MergeSerialDevices(TcmEnumPorts mode, const TPortList& ports, TcmCandidates
 
 // The whole load of a serial component's device list from this machine.
 void LoadSerialDevices(TcmEnumPorts mode, const TcmDeviceInserter& insert);
+
+} // namespace discovery

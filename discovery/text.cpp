@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-namespace discovery_text {
+namespace discovery::text {
 
 namespace {
 char UpperChar(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
@@ -48,4 +48,4 @@ std::optional<int> ParseDecimal(std::string_view s)
     return value;
 }
 
-} // namespace discovery_text
+} // namespace discovery::text

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace discovery_text {
+namespace discovery::text {
 
 std::string UpperAscii(std::string_view s);
 std::string Trim(std::string_view s);
@@ -14,4 +14,4 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // Decimal digits only, within 32-bit signed range; nothing otherwise.
 std::optional<int> ParseDecimal(std::string_view s);
 
-} // namespace discovery_text
+} // namespace discovery::text

@@ -15,6 +15,8 @@
 #include <mutex>
 #include <vector>
 
+using namespace discovery;
+
 using platform::DeviceChange;
 using platform::DeviceChangeKind;
 using platform::ParseDeviceEvent;

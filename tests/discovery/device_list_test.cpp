@@ -6,6 +6,8 @@
 
 #include <vector>
 
+using namespace discovery;
+
 namespace {
 
 std::unique_ptr<TcmDevice> Device(int data)
@@ -30,7 +32,7 @@ std::vector<int> Datas(const TcmDeviceList& list)
 
 TEST(DeviceList, InsertKeepsAscendingUniqueNumbers)
 {
-    auto* owner = reinterpret_cast<TcmBaseIO*>(0x10);
+    auto* owner = reinterpret_cast<comm::TcmBaseIO*>(0x10);
     TcmDeviceList list(owner);
     const struct {
         int Data;

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+using namespace discovery;
+
 using platform::PortRegistryValue;
 
 namespace {
