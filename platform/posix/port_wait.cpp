@@ -1,0 +1,196 @@
+// WaitCommEvent: one edge-triggered epoll per port, so each arrival of
+// bytes is reported once and an idle port sleeps in the kernel.
+#include "platform/posix/port.h"
+
+#include "platform/posix/error_map.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace platform::posix {
+namespace {
+
+constexpr std::uint32_t kLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING | EV_BREAK | EV_ERR;
+// Output draining and line counters have no wake-up of their own; they are
+// looked at this often, and only while someone waits for them.
+constexpr int kTxCheckMs = 5;
+constexpr int kLineCheckMs = 20;
+
+void Drain(int eventFd)
+{
+    std::uint64_t value = 0;
+    (void)::read(eventFd, &value, sizeof value);
+}
+
+// Removes the caller's cancel event from the port's epoll when the wait ends.
+class CancelRegistration {
+public:
+    CancelRegistration(int epoll, Event* cancel, std::uint32_t tag)
+        : fEpoll(epoll), fFd(cancel ? cancel->NativeHandle() : -1)
+    {
+        if (fFd < 0)
+            return;
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        ev.data.u32 = tag;
+        if (epoll_ctl(fEpoll, EPOLL_CTL_ADD, fFd, &ev) != 0)
+            fFd = -1;
+    }
+    ~CancelRegistration()
+    {
+        if (fFd >= 0)
+            epoll_ctl(fEpoll, EPOLL_CTL_DEL, fFd, nullptr);
+    }
+    CancelRegistration(const CancelRegistration&) = delete;
+    CancelRegistration& operator=(const CancelRegistration&) = delete;
+
+private:
+    int fEpoll;
+    int fFd;
+};
+
+class WaitingFlag {
+public:
+    explicit WaitingFlag(std::atomic<bool>& flag) : fFlag(flag), fOwned(!flag.exchange(true)) {}
+    ~WaitingFlag()
+    {
+        if (fOwned)
+            fFlag.store(false);
+    }
+    bool Owned() const { return fOwned; }
+
+private:
+    std::atomic<bool>& fFlag;
+    bool fOwned;
+};
+
+} // namespace
+
+void Port::Kick()
+{
+    std::uint64_t one = 1;
+    (void)::write(fKickFd, &one, sizeof one);
+}
+
+void Port::NoteWrite()
+{
+    {
+        std::lock_guard lock(fMutex);
+        if (!(fMask & EV_TXEMPTY))
+            return;
+        fTxPending = true;
+    }
+    Kick();
+}
+
+// Events that have no descriptor readiness: output drained, line counters moved.
+std::uint32_t Port::PendingEvents(std::uint32_t wanted)
+{
+    std::uint32_t events = 0;
+    std::lock_guard lock(fMutex);
+    if (fTxPending) {
+        int queued = 0;
+        bool known = ioctl(fFd, TIOCOUTQ, &queued) == 0;
+        if (!known || queued == 0) {
+            fTxPending = false;
+            if ((wanted & EV_TXEMPTY) && fPendingOutput.empty())
+                events |= EV_TXEMPTY;
+        }
+    }
+    Counters now;
+    if ((wanted & kLineEvents) && ReadCounters(now)) {
+        const Counters& was = fEventBase;
+        if (now.cts != was.cts) events |= EV_CTS;
+        if (now.dsr != was.dsr) events |= EV_DSR;
+        if (now.dcd != was.dcd) events |= EV_RLSD;
+        if (now.rng != was.rng) events |= EV_RING;
+        if (now.brk != was.brk) events |= EV_BREAK;
+        if (now.frame != was.frame || now.overrun != was.overrun || now.parity != was.parity)
+            events |= EV_ERR;
+        fEventBase = now;
+    }
+    return events & wanted;
+}
+
+int Port::EventCheckInterval(std::uint32_t wanted) const
+{
+    std::lock_guard lock(fMutex);
+    if (fTxPending && (wanted & EV_TXEMPTY))
+        return kTxCheckMs;
+    if (fHasCounters && (wanted & kLineEvents))
+        return kLineCheckMs;
+    return -1;
+}
+
+bool Port::WaitEvent(std::uint32_t& mask, Event* cancel)
+{
+    mask = 0;
+    if (!Usable())
+        return false;
+    // A hang-up that came before this wait may have spent its edge already.
+    pollfd probe{fFd, POLLIN, 0};
+    if (::poll(&probe, 1, 0) > 0 && (probe.revents & (POLLHUP | POLLERR))) {
+        MarkLost();
+        return FailLost();
+    }
+    WaitingFlag waiting(fWaiting);
+    if (!waiting.Owned())
+        return Fail(kErrorInvalidParameter);
+    CancelRegistration registration(fEpoll, cancel, kTagCancel);
+    fMaskChanged.store(false);
+    for (;;) {
+        const std::uint32_t wanted = Mask();
+        if (std::uint32_t events = PendingEvents(wanted)) {
+            mask = events;
+            return true;
+        }
+        epoll_event ready[4];
+        int n = epoll_wait(fEpoll, ready, 4, EventCheckInterval(wanted));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return FailIo(errno);
+        bool arrived = false, hungUp = false, kicked = false, cancelled = false;
+        for (int i = 0; i < n; ++i) {
+            switch (ready[i].data.u32) {
+            case kTagDevice:
+                arrived = arrived || (ready[i].events & EPOLLIN);
+                hungUp = hungUp || (ready[i].events & (EPOLLHUP | EPOLLERR | EPOLLRDHUP));
+                break;
+            case kTagKick: kicked = true; break;
+            case kTagCancel: cancelled = true; break;
+            default: break;  // kTagClosed: seen through fClosed below
+            }
+        }
+        if (fClosed.load())
+            return Fail(kErrorInvalidHandle);
+        if (cancelled) {
+            cancel->Reset();
+            return Fail(kErrorOperationAborted);
+        }
+        if (hungUp) {
+            MarkLost();
+            return FailLost();
+        }
+        if (kicked) {
+            Drain(fKickFd);
+            if (fMaskChanged.exchange(false))
+                return true;  // mask 0: the event mask was changed during the wait
+        }
+        if (arrived && (wanted & EV_RXCHAR)) {
+            int queued = 0;
+            if (ioctl(fFd, FIONREAD, &queued) != 0)
+                return FailIo(errno);
+            // Bytes a reader took already are no news.
+            if (queued > 0) {
+                mask = EV_RXCHAR;
+                return true;
+            }
+        }
+    }
+}
+
+} // namespace platform::posix

@@ -1,0 +1,219 @@
+#include "port_fixture.h"
+#include "timing.h"
+
+#include <string>
+#include <thread>
+
+namespace {
+
+using namespace platform;
+using platform_test::Clock;
+using platform_test::MsSince;
+using platform_test::PortFixture;
+
+TEST_F(PortFixture, OpensByComNameAndByPath)
+{
+    Handle h = OpenOrFail();
+    EXPECT_NE(h, 0);
+    EXPECT_TRUE(CloseHandle(h));
+    fHandle = OpenPort("\\\\?\\COM5");
+    EXPECT_NE(fHandle, kInvalidHandle);
+    EXPECT_TRUE(CloseHandle(fHandle));
+    fHandle = OpenPort(Far().SlavePath());
+    EXPECT_NE(fHandle, kInvalidHandle);
+}
+
+TEST_F(PortFixture, SecondOpenFailsWithItsOwnText)
+{
+    OpenOrFail();
+    EXPECT_EQ(OpenPort("COM5"), kInvalidHandle);
+    EXPECT_EQ(GetLastError(), kErrorSharingViolation);
+    EXPECT_EQ(SystemErrorText(kErrorSharingViolation), "The port is in use by another program.");
+}
+
+TEST_F(PortFixture, ClosingFreesThePortForTheNextOpen)
+{
+    for (int i = 0; i < 20; ++i) {
+        Handle h = OpenPort("COM5");
+        ASSERT_NE(h, kInvalidHandle) << i;
+        ASSERT_TRUE(CloseHandle(h));
+    }
+}
+
+TEST_F(PortFixture, MissingPortFailsAsFileNotFound)
+{
+    for (const char* name : {"COM7", "\\\\?\\COM7", "/dev/no-such-tty"}) {
+        SetLastError(kErrorSuccess);
+        EXPECT_EQ(OpenPort(name), kInvalidHandle) << name;
+        EXPECT_EQ(GetLastError(), kErrorFileNotFound) << name;
+    }
+    EXPECT_EQ(SystemErrorText(kErrorFileNotFound), "The system cannot find the file specified.");
+}
+
+TEST_F(PortFixture, StaleAndInvalidHandlesFail)
+{
+    Handle h = OpenOrFail();
+    ASSERT_TRUE(CloseHandle(h));
+    fHandle = kInvalidHandle;
+    Handle again = OpenPort("COM5");
+    ASSERT_NE(again, kInvalidHandle);
+    char c = 0;
+    std::uint32_t n = 0;
+    for (Handle bad : {h, kInvalidHandle, Handle{0}}) {
+        EXPECT_FALSE(WriteWait(bad, "x", 1, &n));
+        EXPECT_EQ(GetLastError(), kErrorInvalidHandle);
+        EXPECT_FALSE(ReadWait(bad, &c, 1, &n));
+        EXPECT_FALSE(CloseHandle(bad));
+    }
+    EXPECT_TRUE(CloseHandle(again));
+}
+
+TEST_F(PortFixture, WritePutsExactlyTheBytesOnTheLine)
+{
+    Handle h = OpenOrFail();
+    std::uint32_t written = 0;
+    ASSERT_TRUE(WriteWait(h, "READ:TIP?", 9, &written));
+    EXPECT_EQ(written, 9u);
+    EXPECT_EQ(Far().ReadExactly(9, 2000), "READ:TIP?");
+    EXPECT_EQ(Far().Read(50), "");
+    const std::string binary("\0\r\n\x11\x13\xff", 6);
+    ASSERT_TRUE(WriteWait(h, binary.data(), 6, &written));
+    EXPECT_EQ(Far().ReadExactly(6, 2000), binary);
+}
+
+TEST_F(PortFixture, LongWritesArriveWhole)
+{
+    Handle h = OpenOrFail();
+    std::string data(200000, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<char>(i * 7);
+    std::string received;
+    std::thread far([&] { received = Far().ReadExactly(data.size(), 20000); });
+    std::uint32_t written = 0;
+    ASSERT_TRUE(WriteWait(h, data.data(), static_cast<std::uint32_t>(data.size()), &written));
+    far.join();
+    EXPECT_EQ(written, data.size());
+    EXPECT_TRUE(received == data);
+}
+
+TEST_F(PortFixture, WriteNoWaitQueuesACopy)
+{
+    Handle h = OpenOrFail();
+    std::string data(100000, 'q');
+    ASSERT_TRUE(WriteNoWait(h, data.data(), static_cast<std::uint32_t>(data.size())));
+    data.assign(data.size(), 'z');  // the caller's buffer is free at once
+    std::string received = Far().ReadExactly(data.size(), 20000);
+    EXPECT_EQ(received, std::string(100000, 'q'));
+}
+
+struct ReadCase {
+    const char* name;
+    CommTimeouts timeouts;
+    std::uint32_t ask;
+    std::string arriving;     // already queued when the read starts
+    std::uint32_t expectRead;
+    long long minMs, maxMs;   // how long the read took
+};
+
+class ReadTimeouts : public PortFixture, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(ReadTimeouts, FollowTheTimeoutRules)
+{
+    const ReadCase& c = GetParam();
+    Handle h = OpenOrFail();
+    ASSERT_TRUE(SetCommTimeouts(h, c.timeouts));
+    if (!c.arriving.empty()) {
+        ASSERT_TRUE(Far().Write(c.arriving));
+        ComStat stat;
+        for (int i = 0; i < 200 && stat.cbInQue < c.arriving.size(); ++i) {
+            ASSERT_TRUE(ClearCommError(h, nullptr, &stat));
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    char buffer[64] = {};
+    std::uint32_t n = 99;
+    auto start = Clock::now();
+    ASSERT_TRUE(ReadWait(h, buffer, c.ask, &n));
+    long long took = MsSince(start);
+    EXPECT_EQ(n, c.expectRead);
+    EXPECT_EQ(std::string(buffer, n), c.arriving.substr(0, n));
+    EXPECT_GE(took, c.minMs);
+    EXPECT_LE(took, c.maxMs);
+}
+
+constexpr std::uint32_t kMax = 0xFFFFFFFFu;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ReadTimeouts,
+    ::testing::Values(
+        ReadCase{"AllZeroReadsQueuedBytesAtOnce", {0, 0, 0, 0, 0}, 5, "12345", 5, 0, 500},
+        ReadCase{"ReturnAtOnceWithNothing", {kMax, 0, 0, 0, 0}, 10, "", 0, 0, 100},
+        ReadCase{"ReturnAtOnceWithWhatIsThere", {kMax, 0, 0, 0, 0}, 10, "abc", 3, 0, 100},
+        ReadCase{"TotalTimeoutExpires", {0, 10, 100, 0, 0}, 5, "ab", 2, 130, 1500},
+        ReadCase{"IntervalEndsAfterAGap", {50, 0, 0, 0, 0}, 10, "abc", 3, 40, 1000},
+        ReadCase{"FirstBytesEndTheWait", {kMax, kMax, 500, 0, 0}, 10, "xy", 2, 0, 300},
+        ReadCase{"NoBytesWithinTheConstant", {kMax, kMax, 120, 0, 0}, 10, "", 0, 100, 1500}),
+    [](const ::testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
+
+TEST_F(PortFixture, AllZeroTimeoutsWaitForEveryByte)
+{
+    Handle h = OpenOrFail();
+    std::thread far([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Far().Write("ab");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        Far().Write("cd");
+    });
+    char buffer[4] = {};
+    std::uint32_t n = 0;
+    auto start = Clock::now();
+    ASSERT_TRUE(ReadWait(h, buffer, 4, &n));
+    far.join();
+    EXPECT_EQ(n, 4u);
+    EXPECT_EQ(std::string(buffer, 4), "abcd");
+    EXPECT_GE(MsSince(start), 150);
+}
+
+TEST_F(PortFixture, CloseFromAnotherThreadEndsABlockedRead)
+{
+    Handle h = OpenOrFail();
+    std::thread closer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        CloseHandle(h);
+    });
+    char buffer[4];
+    std::uint32_t n = 0;
+    auto start = Clock::now();
+    EXPECT_FALSE(ReadWait(h, buffer, 4, &n));
+    EXPECT_EQ(GetLastError(), kErrorInvalidHandle);
+    closer.join();
+    fHandle = kInvalidHandle;
+    EXPECT_LT(MsSince(start), 3000);
+}
+
+TEST_F(PortFixture, QueueCountsAndPurge)
+{
+    Handle h = OpenOrFail();
+    ASSERT_TRUE(Far().Write("hello"));
+    ComStat stat;
+    std::uint32_t errors = 77;
+    for (int i = 0; i < 200 && stat.cbInQue < 5; ++i) {
+        ASSERT_TRUE(ClearCommError(h, &errors, &stat));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(stat.cbInQue, 5u);
+    EXPECT_EQ(stat.cbOutQue, 0u);
+    EXPECT_EQ(errors, 0u);
+    ASSERT_TRUE(PurgeComm(h, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR));
+    ASSERT_TRUE(ClearCommError(h, &errors, &stat));
+    EXPECT_EQ(stat.cbInQue, 0u);
+}
+
+TEST_F(PortFixture, TransmitCommCharSendsOneByte)
+{
+    Handle h = OpenOrFail();
+    ASSERT_TRUE(TransmitCommChar(h, '\x7e'));
+    EXPECT_EQ(Far().ReadExactly(1, 2000), "\x7e");
+}
+
+} // namespace
