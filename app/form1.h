@@ -1,0 +1,97 @@
+#pragma once
+// The main window. It owns the controls of its stored form (control_table.h)
+// and keeps the application's handlers; the handlers cooperate through the
+// shared state (unit1_state.h). A click handler may run for a long time while
+// it pumps messages; the other handlers then run nested inside it.
+
+#include "app/skinned_kinds.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+
+namespace app {
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Controls, by their stored names.
+    QFrame* Panel1 = nullptr;
+    TkLabel* Label_Number = nullptr;
+    TkLabel* Label3 = nullptr;
+    TkLabel* Label_Status = nullptr;
+    TkSpeedButton* Btn_Zero = nullptr;
+    TkSpeedButton* Btn_Cal = nullptr;
+    TkSpeedButton* Btn_W_dBm = nullptr;
+    TkSpeedButton* kSpeedButton_Vkl = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QComboBox* cmDeviceBox1 = nullptr;
+    TkLabel* Lbl_Freq = nullptr;
+    TkEdit* kEdit_Freq = nullptr;
+    TkLabel* kLabel1 = nullptr;
+
+    // Window events.
+    void FormCreate();
+    void FormActivate();
+    void FormDestroy();
+
+    // Control events.
+    void kSpeedButton_VklClick();
+    void Btn_CalClick();
+    void Btn_ZeroClick();
+    void Btn_W_dBmClick();
+    void CheckBox1Click();
+    void kEdit_FreqClick();
+    void kEdit_FreqKeyDown(int key);
+
+    // The exchange with the sensor.
+    void Send_Command(const std::string& text);
+    void Wait_Reply(std::uint32_t ms);
+    void Show_Status(const std::string& text);
+    void CommAfterReceive(QObject* com, const std::uint8_t* buffer, std::uint32_t received);
+
+    std::string Format_W(const std::string& reply);
+    std::string Format_dBm(const std::string& reply);
+    std::uint16_t Parse_Port_Number(const std::string& entry);
+
+    // Runs a click handler's body with the default error report. A request to
+    // close the window that arrives meanwhile is held and carried out once the
+    // outermost handler has returned.
+    void Run_Click_Handler(const std::function<void()>& body);
+    bool Handler_Running() const { return fHandlerDepth > 0; }
+    bool Close_Held() const { return fCloseHeld; }
+
+    // The resolution the window was laid out for.
+    int Ppi() const { return fPpi; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Build_Stored_Form();
+    void Bind_Events();
+    void Apply_Dpi_Table();
+    void Set_Outer_Size(int width, int height);
+    void Apply_Outer_Size();
+
+    int fPpi = 96;
+    QSize fOuterSize;
+    int fHandlerDepth = 0;
+    bool fCloseHeld = false;
+    bool fDestroyed = false;
+};
+
+} // namespace app
