@@ -89,7 +89,7 @@ TEST_F(SensorSimulatorTest, UnfinishedCommandIsLoggedAfterAPause)
 {
     StartSimulator();
     ASSERT_TRUE(Send("KVA"));
-    EXPECT_EQ(fSim->Log().WaitFor("KVA", 2s), 0);
+    EXPECT_EQ(fSim->WaitForCommand("KVA", 2s), 0);
     EXPECT_EQ(fSim->Log().Entries()[0].command.kind, K::Unknown);
     ASSERT_TRUE(Send("KVAM"));
     EXPECT_EQ(Receive(6), "KVAM\r\n");
@@ -139,12 +139,18 @@ TEST_F(SensorSimulatorTest, ScheduledPullAndReturn)
     EXPECT_EQ(Receive(6), "KVAM\r\n");
 }
 
-TEST_F(SensorSimulatorTest, StopRemovesThePortName)
+TEST_F(SensorSimulatorTest, StopRemovesThePortNameAndStartComesBack)
 {
     StartSimulator();
+    Close();
     fSim->Stop();
     EXPECT_FALSE(platform::ResolvePortName("COM3"));
     fSim->Stop();
+    fSim->Start();
+    ASSERT_TRUE(Open("COM3"));
+    ASSERT_TRUE(Send("READ:TIP?"));
+    EXPECT_EQ(Receive(11), "KVAM-32/2\r\n");
+    EXPECT_EQ(fSim->Commands(), std::vector<std::string>{"READ:TIP?"});
 }
 
 } // namespace

@@ -46,6 +46,7 @@ void SensorSimulator::Start()
         return;
     fStopping = false;
     fWantPlugged = true;
+    fBackAt.reset();
     Plug(lock);
     if (fConfig.pullCableAfterMs)
         fPullAt = Clock::now() + Scaled(*fConfig.pullCableAfterMs);

@@ -15,6 +15,15 @@
 // Delays are program milliseconds; timeScale turns them into real time the
 // way runtime::SetTimeScale does for the program, so both can run faster
 // together. The pause that ends an unknown command is real time.
+//
+// In a test (FLUXMIRA_PORTS pointing at the test's own directory):
+//   SimulatorConfig config;
+//   config.sensor.model = "KVAM-32/2";
+//   config.sensor.power = PowerProfile::Constant(1.2);
+//   SensorSimulator sim(config);   // COM3 unless config.comNumber says otherwise
+//   sim.Start();
+//   ... the program opens COM3 ...
+//   ASSERT_GE(sim.WaitForCommand("SENS:MEAS:POW?", 5s), 0);
 
 #include "tools/sensor_sim/answer_queue.h"
 #include "tools/sensor_sim/command_log.h"
@@ -22,12 +31,15 @@
 #include "tools/sensor_sim/sensor_responder.h"
 
 #include <condition_variable>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 namespace platform {
 class PseudoTerminal;
@@ -70,6 +82,12 @@ public:
     // What the sensor received.
     const CommandLog& Log() const { return fLog; }
     CommandLog& Log() { return fLog; }
+    std::vector<std::string> Commands() const { return fLog.Texts(); }
+    // Index of the first command at or after `from` that is exactly `text`; -1 on timeout.
+    long WaitForCommand(std::string_view text, std::chrono::milliseconds timeout, std::size_t from = 0) const
+    {
+        return fLog.WaitFor(text, timeout, from);
+    }
 
     // Changes take effect from the next command on.
     void SetPower(const PowerProfile& power);
