@@ -101,8 +101,9 @@ bool Port::InitWaiting()
 {
     fClosedFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     fKickFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    fAbortFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     fEpoll = epoll_create1(EPOLL_CLOEXEC);
-    bool ok = fClosedFd >= 0 && fKickFd >= 0 && fEpoll >= 0;
+    bool ok = fClosedFd >= 0 && fKickFd >= 0 && fAbortFd >= 0 && fEpoll >= 0;
     // Edge-triggered: each arrival of bytes is one event, however long they stay unread.
     ok = ok && AddToEpoll(fEpoll, fFd, EPOLLIN | EPOLLRDHUP | EPOLLET, kTagDevice);
     ok = ok && AddToEpoll(fEpoll, fClosedFd, EPOLLIN, kTagClosed);
@@ -114,10 +115,18 @@ bool Port::InitWaiting()
 
 Port::~Port()
 {
-    // Never wait for stuck output on the way out.
+    // Never wait for stuck output on the way out: drop it, and lift flow
+    // control so a driver that waits for its FIFO to empty on close need not.
     tcflush(fFd, TCOFLUSH);
+    termios t{};
+    if (tcgetattr(fFd, &t) == 0 && ((t.c_cflag & CRTSCTS) || (t.c_iflag & IXON))) {
+        t.c_cflag &= ~CRTSCTS;
+        t.c_iflag &= ~IXON;
+        tcsetattr(fFd, TCSANOW, &t);
+    }
+    tcflow(fFd, TCOON);
     ::close(fFd);
-    for (int fd : {fEpoll, fKickFd, fClosedFd})
+    for (int fd : {fEpoll, fKickFd, fAbortFd, fClosedFd})
         if (fd >= 0)
             ::close(fd);
 }
@@ -369,6 +378,14 @@ bool Port::Purge(std::uint32_t flags)
     if (out) {
         std::lock_guard lock(fMutex);
         fPendingOutput.clear();
+    }
+    if (flags & PURGE_RXABORT)
+        fReadAborts.fetch_add(1);
+    if (flags & PURGE_TXABORT)
+        fWriteAborts.fetch_add(1);
+    if (flags & (PURGE_RXABORT | PURGE_TXABORT)) {
+        std::uint64_t one = 1;
+        (void)::write(fAbortFd, &one, sizeof one);
     }
     int rc = 0;
     if (in || out)

@@ -29,6 +29,7 @@ public:
 
     bool Write(const void* data, std::uint32_t count, std::uint32_t* written);
     bool WriteNoWait(const void* data, std::uint32_t count);
+    bool Flush();
     bool Read(void* data, std::uint32_t count, std::uint32_t* read);
     bool WaitEvent(std::uint32_t& mask, Event* cancel);
 
@@ -68,7 +69,10 @@ private:
     bool ReadCounters(Counters& c) const;
     std::uint32_t PendingEvents(std::uint32_t wanted);
     int EventCheckInterval(std::uint32_t wanted) const;
-    int WaitForIo(short events, int timeoutMs);  // 1 ready, 0 timeout, -1 closed/failed
+    enum class IoWait { Ready, Timeout, Closed, Aborted };
+    // Waits for the device, the timeout, a close, or a purge abort after `seen`.
+    IoWait WaitForIo(short events, int timeoutMs, const std::atomic<std::uint32_t>* aborts = nullptr,
+                     std::uint32_t seen = 0);
     void ApplyModemLines(const Dcb& dcb);
     bool FlushPendingOutput();
 
@@ -76,11 +80,14 @@ private:
     int fClosedFd = -1;  // eventfd, set once by Close(); never consumed
     int fKickFd = -1;    // eventfd, wakes the event waiter (mask change, output queued)
     int fEpoll = -1;     // the device (edge-triggered), fClosedFd, fKickFd
+    int fAbortFd = -1;   // eventfd, set by PurgeComm's abort flags; drained by the next waiter
 
     std::atomic<bool> fClosed{false};
     std::atomic<bool> fLost{false};
     std::atomic<bool> fWaiting{false};
     std::atomic<bool> fMaskChanged{false};
+    std::atomic<std::uint32_t> fReadAborts{0};
+    std::atomic<std::uint32_t> fWriteAborts{0};
     bool fHasCounters = false;  // set once at open
 
     mutable std::mutex fMutex;  // guards everything below

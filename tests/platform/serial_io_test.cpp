@@ -217,3 +217,84 @@ TEST_F(PortFixture, TransmitCommCharSendsOneByte)
 }
 
 } // namespace
+
+namespace {
+
+// Fills the line until the driver takes no more (the far end reads nothing).
+void FillOutput(Handle h)
+{
+    CommTimeouts t{};
+    t.WriteTotalTimeoutConstant = 100;
+    ASSERT_TRUE(SetCommTimeouts(h, t));
+    std::string block(65536, 'f');
+    std::uint32_t written = 1;
+    for (int i = 0; i < 100 && written > 0; ++i)
+        ASSERT_TRUE(WriteWait(h, block.data(), static_cast<std::uint32_t>(block.size()), &written));
+    ASSERT_EQ(written, 0u) << "the line never filled up";
+    ASSERT_TRUE(SetCommTimeouts(h, CommTimeouts{}));
+}
+
+TEST_F(PortFixture, WriteTimeoutCompletesWithWhatWentOut)
+{
+    Handle h = OpenOrFail();
+    FillOutput(h);
+    CommTimeouts t{};
+    t.WriteTotalTimeoutConstant = 150;
+    ASSERT_TRUE(SetCommTimeouts(h, t));
+    std::uint32_t written = 99;
+    auto start = Clock::now();
+    EXPECT_TRUE(WriteWait(h, "abc", 3, &written));
+    EXPECT_EQ(written, 0u);
+    EXPECT_GE(MsSince(start), 130);
+    EXPECT_LT(MsSince(start), 2000);
+}
+
+TEST_F(PortFixture, StuckOutputNeitherBlocksCloseNorOutlivesIt)
+{
+    Handle h = OpenOrFail();
+    FillOutput(h);
+    std::thread writer([&] {
+        std::uint32_t written = 0;
+        EXPECT_FALSE(WriteWait(h, "stuck", 5, &written));
+        EXPECT_EQ(GetLastError(), kErrorInvalidHandle);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    auto start = Clock::now();
+    EXPECT_TRUE(CloseHandle(h));
+    fHandle = kInvalidHandle;
+    writer.join();
+    EXPECT_LT(MsSince(start), 2000);
+    Handle again = OpenPort("COM5");
+    EXPECT_NE(again, kInvalidHandle);
+    CloseHandle(again);
+}
+
+TEST_F(PortFixture, PurgeAbortEndsABlockedRead)
+{
+    Handle h = OpenOrFail();
+    std::thread purger([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        PurgeComm(h, PURGE_RXABORT | PURGE_RXCLEAR);
+    });
+    char buffer[4];
+    std::uint32_t n = 0;
+    EXPECT_FALSE(ReadWait(h, buffer, 4, &n));
+    EXPECT_EQ(GetLastError(), kErrorOperationAborted);
+    purger.join();
+    // A later read is not hit by the old abort.
+    ASSERT_TRUE(Far().Write("ok"));
+    ASSERT_TRUE(ReadWait(h, buffer, 2, &n));
+    EXPECT_EQ(std::string(buffer, n), "ok");
+}
+
+TEST_F(PortFixture, FlushWaitsForTheOutputQueue)
+{
+    Handle h = OpenOrFail();
+    std::uint32_t n = 0;
+    ASSERT_TRUE(WriteWait(h, "abc", 3, &n));
+    EXPECT_TRUE(FlushFileBuffers(h));
+    EXPECT_TRUE(CancelIo(h));
+    EXPECT_EQ(Far().ReadExactly(3, 2000), "abc");
+}
+
+} // namespace
