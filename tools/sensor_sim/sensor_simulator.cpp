@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace sensor_sim {
@@ -19,6 +21,14 @@ std::uint32_t MsUntil(std::optional<Clock::time_point> wake, Clock::time_point n
         return kMaxSleepMs;
     const double ms = std::chrono::duration<double, std::milli>(*wake - now).count();
     return static_cast<std::uint32_t>(std::clamp<std::int64_t>(static_cast<std::int64_t>(std::ceil(ms)), 0, kMaxSleepMs));
+}
+
+// True when the name leads to a device that is there (not a dangling entry).
+bool NamesLiveDevice(const std::string& portName)
+{
+    const auto path = platform::ResolvePortName(portName);
+    std::error_code ec;
+    return path && std::filesystem::exists(*path, ec);
 }
 
 } // namespace
@@ -116,6 +126,9 @@ bool SensorSimulator::PlugCable()
 
 void SensorSimulator::Plug(std::unique_lock<std::mutex>&)
 {
+    if (!fConfig.replaceExisting && NamesLiveDevice(PortName()))
+        throw std::system_error(std::make_error_code(std::errc::file_exists),
+                                PortName() + " already names " + platform::ResolvePortName(PortName())->string());
     auto pty = std::make_shared<platform::PseudoTerminal>();
     platform::RegisterPort(fConfig.comNumber, pty->SlavePath());
     fPty = std::move(pty);
@@ -127,12 +140,10 @@ void SensorSimulator::Unplug(std::unique_lock<std::mutex>&)
 {
     if (fPty) {
         fPty->CloseMaster();
-        fPty.reset();
-        try {
+        // Someone may have taken the name over meanwhile; that entry is theirs.
+        if (platform::ResolvePortName(PortName()) == std::filesystem::path(fPty->SlavePath()))
             platform::UnregisterPort(fConfig.comNumber);
-        } catch (const std::exception&) {
-            // Someone else removed the name already; nothing left to undo.
-        }
+        fPty.reset();
     }
     fAnswers.Clear();
     fSplitter.Reset();

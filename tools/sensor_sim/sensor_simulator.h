@@ -56,6 +56,9 @@ struct SimulatorConfig {
     std::optional<std::uint32_t> pullCableAfterMs;  // after Start()
     std::optional<std::uint32_t> cableBackAfterMs;  // after the pull; empty: stays out
     double timeScale = 1.0;             // real ms per program ms
+    // COM<n> naming a device that exists (a real port, another simulator) is
+    // left alone unless this is set; a name left dangling is always taken over.
+    bool replaceExisting = false;
 };
 
 class SensorSimulator {
@@ -65,7 +68,8 @@ public:
     SensorSimulator(const SensorSimulator&) = delete;
     SensorSimulator& operator=(const SensorSimulator&) = delete;
 
-    // Throws std::system_error when the terminal cannot be created or registered.
+    // Throws std::system_error when the terminal cannot be created or registered
+    // (EEXIST: COM<n> names another existing device).
     void Start();
     // Stops the thread, hangs up and removes COM<n>. Safe to call twice.
     void Stop();
