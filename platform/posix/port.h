@@ -69,6 +69,7 @@ private:
     bool ReadCounters(Counters& c) const;
     std::uint32_t PendingEvents(std::uint32_t wanted);
     int EventCheckInterval(std::uint32_t wanted) const;
+    std::uint32_t InputAlmostFull(int queued) const;  // EV_RX80FULL or 0
     enum class IoWait { Ready, Timeout, Closed, Aborted };
     // Waits for the device, the timeout, a close, or a purge abort after `seen`.
     IoWait WaitForIo(short events, int timeoutMs, const std::atomic<std::uint32_t>* aborts = nullptr,
