@@ -97,6 +97,7 @@ private:
     Dcb fRecorded;
     std::uint32_t fInQueue = 4096;
     std::uint32_t fOutQueue = 4096;
+    bool fHardwareFlow = false;  // CRTSCTS as last set
     bool fFramingKept = true;  // false where the driver forces its own byte size and parity (ptys)
     bool fTxPending = false;
     Counters fEventBase;  // counters at the last reported event
