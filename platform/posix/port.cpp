@@ -230,14 +230,14 @@ bool Port::ClearError(std::uint32_t* errors, ComStat* stat)
         stat->Flags = 0;
         stat->cbInQue = static_cast<std::uint32_t>(inQueue > 0 ? inQueue : 0);
         stat->cbOutQue = static_cast<std::uint32_t>(outQueue > 0 ? outQueue : 0);
+        bool hardwareFlow = false;
         {
             std::lock_guard lock(fMutex);
             stat->cbOutQue += static_cast<std::uint32_t>(fPendingOutput.size());
+            hardwareFlow = fHardwareFlow;
         }
         int lines = 0;
-        termios t{};
-        if (tcgetattr(fFd, &t) == 0 && (t.c_cflag & CRTSCTS) && ioctl(fFd, TIOCMGET, &lines) == 0 &&
-            !(lines & TIOCM_CTS))
+        if (hardwareFlow && ioctl(fFd, TIOCMGET, &lines) == 0 && !(lines & TIOCM_CTS))
             stat->Flags |= comstat_flags::fCtsHold;
     }
     return true;
@@ -293,6 +293,7 @@ bool Port::SetState(const Dcb& dcb)
     std::lock_guard lock(fMutex);
     fRecorded = dcb;
     fFramingKept = kept;
+    fHardwareFlow = (t.c_cflag & CRTSCTS) != 0;
     return true;
 }
 

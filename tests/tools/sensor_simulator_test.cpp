@@ -2,6 +2,7 @@
 
 #include "tests/tools/sim_port_fixture.h"
 
+#include <system_error>
 #include <thread>
 
 namespace sensor_sim_test {
@@ -37,6 +38,8 @@ TEST_F(SensorSimulatorTest, AnswersTheHandshakeOnTheRegisteredPort)
     ASSERT_TRUE(Send("KVAM"));
     EXPECT_EQ(Receive(6), "KVAM\r\n");
     EXPECT_EQ(fSim->Log().Texts(), std::vector<std::string>{"KVAM"});
+    ASSERT_TRUE(fSim->LineSettings());
+    EXPECT_TRUE(fSim->LineSettings()->raw);
 }
 
 TEST_F(SensorSimulatorTest, IdentifiesAndPollsWithAnswersSplitIntoBytes)
@@ -151,6 +154,35 @@ TEST_F(SensorSimulatorTest, StopRemovesThePortNameAndStartComesBack)
     ASSERT_TRUE(Send("READ:TIP?"));
     EXPECT_EQ(Receive(11), "KVAM-32/2\r\n");
     EXPECT_EQ(fSim->Commands(), std::vector<std::string>{"READ:TIP?"});
+}
+
+TEST_F(SensorSimulatorTest, LeavesANameOfAnExistingDeviceAlone)
+{
+    StartSimulator();
+    const std::string first = fSim->DevicePath();
+    SensorSimulator second;
+    try {
+        second.Start();
+        ADD_FAILURE() << "a second simulator took COM3 over";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(e.code(), std::errc::file_exists);
+    }
+    EXPECT_EQ(platform::ResolvePortName("COM3"), first);
+
+    SimulatorConfig config;
+    config.replaceExisting = true;
+    SensorSimulator third(config);
+    third.Start();
+    EXPECT_EQ(platform::ResolvePortName("COM3"), third.DevicePath());
+    fSim->Stop();  // the name is third's now and stays
+    EXPECT_EQ(platform::ResolvePortName("COM3"), third.DevicePath());
+}
+
+TEST_F(SensorSimulatorTest, TakesADanglingNameOver)
+{
+    platform::RegisterPort(3, fDir.path() / "gone");
+    StartSimulator();
+    EXPECT_EQ(platform::ResolvePortName("COM3"), fSim->DevicePath());
 }
 
 } // namespace
