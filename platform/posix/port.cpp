@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <linux/serial.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
@@ -33,6 +35,21 @@ bool AddToEpoll(int epoll, int fd, std::uint32_t events, std::uint32_t tag)
     return epoll_ctl(epoll, EPOLL_CTL_ADD, fd, &ev) == 0;
 }
 
+// Names the group the user has to join, when the device tells it.
+std::string AccessDeniedText(const std::filesystem::path& device)
+{
+    struct stat info {};
+    group entry{};
+    group* owner = nullptr;
+    char buffer[4096];
+    if (::stat(device.c_str(), &info) == 0 && info.st_gid != 0)
+        getgrgid_r(info.st_gid, &entry, buffer, sizeof buffer, &owner);
+    if (!owner || !owner->gr_name)
+        return MapErrno(EACCES, ErrnoContext::Open).text;
+    return std::string("Access is denied. The user must be a member of the group \"") + owner->gr_name +
+           "\" that owns " + device.string() + ".";
+}
+
 int OpenDevice(const std::string& name)
 {
     std::optional<std::filesystem::path> path = ResolvePortName(name);
@@ -42,7 +59,11 @@ int OpenDevice(const std::string& name)
     }
     int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        SetErrnoError(errno, ErrnoContext::Open);
+        int err = errno;
+        if (err == EACCES || err == EPERM)
+            SetError(kErrorAccessDenied, AccessDeniedText(*path));
+        else
+            SetErrnoError(err, ErrnoContext::Open);
         return -1;
     }
     if (!isatty(fd)) {
