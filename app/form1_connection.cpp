@@ -186,7 +186,8 @@ void TForm1::Open_Port(std::uint16_t port)
 
 void TForm1::Close_Port()
 {
-    Comm->SetActive(false);
+    if (Comm)
+        Comm->SetActive(false);
 }
 
 } // namespace app

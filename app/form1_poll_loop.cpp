@@ -56,8 +56,11 @@ void TForm1::Poll_Pass(std::uint32_t run)
         return;
     double reading = 0;
     u.Reading = Try_Reply_To_Number(u.Reply, reading) ? reading : 0;
-    if (Is_Overload(u.Model, u.Reading))
+    if (Is_Overload(u.Model, u.Reading)) {
         Flash_Overload();
+        if (Run_Over(run))
+            return;
+    }
     u.Display_Text = u.dBm_Mode == 1 ? Format_dBm(u.Reply) : Format_W(u.Reply);
     Label3->setText(QString::fromStdString(u.Display_Text));
     runtime::ProcessMessages();
