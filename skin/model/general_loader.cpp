@@ -79,6 +79,7 @@ public:
         m.CommonSkinData.ArrowStyle = global("ARROWSTYLE", 0);
 
         m.gd.clear();
+        m.invalidateLookups();
         const TkSectionReader reader(fOptions);
         for (const TkOptionsSection& section : fOptions.Sections())
             m.gd.push_back(readSection(reader, fOptions, section.Name));

@@ -77,6 +77,7 @@ public:
     void run()
     {
         m.ma.clear();
+        m.invalidateLookups();
         m.ExtArray.clear();
         m.MasterBitmap = QImage();
         loadMaster();
