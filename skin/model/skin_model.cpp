@@ -1,6 +1,6 @@
 #include "skin/model/skin_model.h"
 
-#include <QSet>
+#include <QVarLengthArray>
 
 namespace skin {
 
@@ -74,9 +74,9 @@ const std::vector<int>& TkSkinModel::elementsOf(int SkinIndex) const
 template <typename Match>
 int TkSkinModel::findInChain(int SkinIndex, const QString& StopAt, Match match) const
 {
-    QSet<int> seen;
+    QVarLengthArray<int, 16> seen;
     while (IsValidSkinIndex(SkinIndex) && !seen.contains(SkinIndex)) {
-        seen.insert(SkinIndex);
+        seen.append(SkinIndex);
         const int found = match(SkinIndex);
         if (found >= 0)
             return found;
