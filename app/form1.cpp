@@ -83,7 +83,7 @@ void TForm1::Bind_Events()
     connect(Btn_Cal, &TkSpeedButton::clicked, this, [this] { Btn_CalClick(); });
     connect(Btn_Zero, &TkSpeedButton::clicked, this, [this] { Btn_ZeroClick(); });
     connect(Btn_W_dBm, &TkSpeedButton::clicked, this, [this] { Btn_W_dBmClick(); });
-    connect(CheckBox1, &QCheckBox::clicked, this, [this] { Run_Click_Handler([this] { CheckBox1Click(); }); });
+    connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
     kEdit_Freq->installEventFilter(this);
 }
 
