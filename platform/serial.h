@@ -5,6 +5,12 @@
 // and the OS only.
 //
 // Every call that fails sets the calling thread's last error (GetLastError).
+// Calls block the calling thread (there is no OVERLAPPED): a blocked call
+// returns false with kErrorInvalidHandle when another thread closes its handle.
+//
+// Device loss (a USB adapter pulled, the far end of a pseudo-terminal gone):
+// the failing call and every later call on the handle (except CloseHandle)
+// fail at once with kErrorDeviceNotConnected; only CloseHandle is left to do.
 
 #include "platform/serial_types.h"
 
@@ -44,22 +50,41 @@ inline constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
 
 // --- ports --------------------------------------------------------------
 // Opens "COM<n>" (optionally prefixed by "\\?\") through the port-name
-// directory, or a device path, with exclusive access. kInvalidHandle on failure.
+// directory, or a device path, with exclusive access. kInvalidHandle on failure:
+// kErrorFileNotFound (no such port or no directory entry), kErrorSharingViolation
+// (another program holds it), kErrorAccessDenied (no permission), each with its text.
+// The port starts binary (raw); handles are never 0.
 Handle OpenPort(const std::string& name);
 bool CloseHandle(Handle h);
 
-// Writes all count bytes, waiting until the driver took them.
+// Writes all count bytes, waiting until the driver took them. With write
+// timeouts set, a timeout succeeds with fewer bytes written.
 bool WriteWait(Handle h, const void* data, std::uint32_t count, std::uint32_t* written);
-// Reads up to count bytes under the port's timeouts (all zero: waits for count bytes).
+// Reads up to count bytes under the port's timeouts (all zero: waits for count
+// bytes; MAXDWORD interval with zero totals: returns at once with what is there).
+// A timeout succeeds with fewer bytes. PURGE_RXABORT from another thread ends
+// it with kErrorOperationAborted.
 bool ReadWait(Handle h, void* data, std::uint32_t count, std::uint32_t* read);
 // Queues count bytes without waiting for them to be written; the bytes are copied.
 bool WriteNoWait(Handle h, const void* data, std::uint32_t count);
+// Waits until everything written has left the driver's output queue.
+bool FlushFileBuffers(Handle h);
+// Cancels the calling thread's pending I/O on the handle. Calls here complete
+// before they return, so there is never any: always true for an open handle.
+bool CancelIo(Handle h);
 
 // Waits for one of the events of the port's mask. Returns true with mask set
-// to the events that happened. Fails with kErrorOperationAborted when cancel
-// was set, kErrorInvalidHandle when the handle is (or gets) closed, and with
-// another code when the device is lost (reported once; later waits fail with
-// the same loss code again without blocking).
+// to the events that happened, or with mask 0 when SetCommMask changed the
+// mask during the wait. Fails with kErrorOperationAborted when cancel was set
+// (the wait resets it), kErrorInvalidHandle when the handle is (or gets)
+// closed, kErrorDeviceNotConnected when the device is lost (later waits fail
+// the same way without blocking), kErrorInvalidParameter while another thread
+// waits on the same handle. EV_RXCHAR comes once per arrival of new bytes,
+// not again for bytes that stay unread. EV_TXEMPTY comes when the output
+// queue drains after a write. Line events (EV_CTS, EV_DSR, EV_RLSD, EV_RING,
+// EV_BREAK, EV_ERR) come only from drivers that count them (not ptys).
+// EV_RX80FULL comes with an arrival that fills 80 % of the SetupComm input
+// size. EV_RXFLAG is not reported.
 bool WaitCommEvent(Handle h, std::uint32_t& mask, Event* cancel);
 bool SetCommMask(Handle h, std::uint32_t mask);
 bool GetCommMask(Handle h, std::uint32_t& mask);

@@ -67,6 +67,16 @@ bool WriteNoWait(Handle h, const void* data, std::uint32_t count)
     return WithPort(h, [&](Port& p) { return p.WriteNoWait(data, count); });
 }
 
+bool FlushFileBuffers(Handle h)
+{
+    return WithPort(h, [](Port& p) { return p.Flush(); });
+}
+
+bool CancelIo(Handle h)
+{
+    return WithPort(h, [](Port&) { return true; });
+}
+
 bool WaitCommEvent(Handle h, std::uint32_t& mask, Event* cancel)
 {
     mask = 0;

@@ -29,6 +29,7 @@ public:
 
     bool Write(const void* data, std::uint32_t count, std::uint32_t* written);
     bool WriteNoWait(const void* data, std::uint32_t count);
+    bool Flush();
     bool Read(void* data, std::uint32_t count, std::uint32_t* read);
     bool WaitEvent(std::uint32_t& mask, Event* cancel);
 
@@ -68,7 +69,11 @@ private:
     bool ReadCounters(Counters& c) const;
     std::uint32_t PendingEvents(std::uint32_t wanted);
     int EventCheckInterval(std::uint32_t wanted) const;
-    int WaitForIo(short events, int timeoutMs);  // 1 ready, 0 timeout, -1 closed/failed
+    std::uint32_t InputAlmostFull(int queued) const;  // EV_RX80FULL or 0
+    enum class IoWait { Ready, Timeout, Closed, Aborted };
+    // Waits for the device, the timeout, a close, or a purge abort after `seen`.
+    IoWait WaitForIo(short events, int timeoutMs, const std::atomic<std::uint32_t>* aborts = nullptr,
+                     std::uint32_t seen = 0);
     void ApplyModemLines(const Dcb& dcb);
     bool FlushPendingOutput();
 
@@ -76,11 +81,14 @@ private:
     int fClosedFd = -1;  // eventfd, set once by Close(); never consumed
     int fKickFd = -1;    // eventfd, wakes the event waiter (mask change, output queued)
     int fEpoll = -1;     // the device (edge-triggered), fClosedFd, fKickFd
+    int fAbortFd = -1;   // eventfd, set by PurgeComm's abort flags; drained by the next waiter
 
     std::atomic<bool> fClosed{false};
     std::atomic<bool> fLost{false};
     std::atomic<bool> fWaiting{false};
     std::atomic<bool> fMaskChanged{false};
+    std::atomic<std::uint32_t> fReadAborts{0};
+    std::atomic<std::uint32_t> fWriteAborts{0};
     bool fHasCounters = false;  // set once at open
 
     mutable std::mutex fMutex;  // guards everything below
@@ -89,6 +97,7 @@ private:
     Dcb fRecorded;
     std::uint32_t fInQueue = 4096;
     std::uint32_t fOutQueue = 4096;
+    bool fHardwareFlow = false;  // CRTSCTS as last set
     bool fFramingKept = true;  // false where the driver forces its own byte size and parity (ptys)
     bool fTxPending = false;
     Counters fEventBase;  // counters at the last reported event

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -62,17 +63,28 @@ ReadPlan PlanRead(const CommTimeouts& t, std::uint32_t count)
 
 } // namespace
 
-// Waits until the device is ready for events, the timeout passes or the port is closed.
-int Port::WaitForIo(short events, int timeoutMs)
+// Waits until the device is ready, the timeout passes, the port is closed
+// or a purge aborts the calls started before it.
+Port::IoWait Port::WaitForIo(short events, int timeoutMs, const std::atomic<std::uint32_t>* aborts,
+                             std::uint32_t seen)
 {
     for (;;) {
-        pollfd p[2] = {{fFd, events, 0}, {fClosedFd, POLLIN, 0}};
-        int n = ::poll(p, 2, timeoutMs);
+        pollfd p[3] = {{fFd, events, 0}, {fClosedFd, POLLIN, 0}, {fAbortFd, POLLIN, 0}};
+        int n = ::poll(p, 3, timeoutMs);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 || p[1].revents || fClosed.load())
-            return -1;
-        return n == 0 ? 0 : 1;
+            return IoWait::Closed;
+        if (aborts && aborts->load() != seen)
+            return IoWait::Aborted;
+        if (p[2].revents) {
+            // An abort meant for calls older than this one: clear it and wait on.
+            std::uint64_t value = 0;
+            (void)::read(fAbortFd, &value, sizeof value);
+            if (!p[0].revents)
+                continue;
+        }
+        return n == 0 ? IoWait::Timeout : IoWait::Ready;
     }
 }
 
@@ -88,6 +100,7 @@ bool Port::Read(void* data, std::uint32_t count, std::uint32_t* read)
         timeouts = fTimeouts;
     }
     const ReadPlan plan = PlanRead(timeouts, count);
+    const std::uint32_t aborts = fReadAborts.load();
     auto* out = static_cast<char*>(data);
     std::uint32_t got = 0;
     std::optional<Clock::time_point> gapDeadline;
@@ -116,8 +129,14 @@ bool Port::Read(void* data, std::uint32_t count, std::uint32_t* read)
             waitMs = waitMs < 0 ? MsUntil(gapDeadline) : std::min(waitMs, MsUntil(gapDeadline));
         if (waitMs == 0)
             break;
-        if (WaitForIo(POLLIN, waitMs) < 0)
+        IoWait w = WaitForIo(POLLIN, waitMs, &fReadAborts, aborts);
+        if (w == IoWait::Closed)
             return Fail(kErrorInvalidHandle);
+        if (w == IoWait::Aborted) {
+            if (read)
+                *read = got;
+            return Fail(kErrorOperationAborted);
+        }
     }
     if (read)
         *read = got;
@@ -140,6 +159,7 @@ bool Port::Write(const void* data, std::uint32_t count, std::uint32_t* written)
             deadline = After(std::uint64_t{t.WriteTotalTimeoutMultiplier} * count + t.WriteTotalTimeoutConstant);
     }
     const auto* in = static_cast<const char*>(data);
+    const std::uint32_t aborts = fWriteAborts.load();
     std::uint32_t done = 0;
     while (done < count) {
         ssize_t n = ::write(fFd, in + done, count - done);
@@ -154,8 +174,14 @@ bool Port::Write(const void* data, std::uint32_t count, std::uint32_t* written)
         int waitMs = MsUntil(deadline);
         if (waitMs == 0)
             break;  // a write timeout completes with what went out
-        if (WaitForIo(POLLOUT, waitMs) < 0)
+        IoWait w = WaitForIo(POLLOUT, waitMs, &fWriteAborts, aborts);
+        if (w == IoWait::Closed)
             return Fail(kErrorInvalidHandle);
+        if (w == IoWait::Aborted) {
+            if (written)
+                *written = done;
+            return Fail(kErrorOperationAborted);
+        }
     }
     if (written)
         *written = done;
@@ -216,6 +242,31 @@ bool Port::FlushPendingOutput()
         }
         NoteWrite();
         WaitForIo(POLLOUT, 100);
+    }
+}
+
+bool Port::Flush()
+{
+    constexpr int kStepMs = 5;
+    for (;;) {
+        if (!Usable())
+            return false;
+        int queued = 0;
+        if (ioctl(fFd, TIOCOUTQ, &queued) != 0) {
+            if (!IsUnsupported(errno))
+                return FailIo(errno);
+            queued = 0;
+        }
+        bool backlog = false;
+        {
+            std::lock_guard lock(fMutex);
+            backlog = !fPendingOutput.empty();
+        }
+        if (queued == 0 && !backlog)
+            return true;
+        // The driver has no wake-up for "output sent"; look again shortly.
+        pollfd closed{fClosedFd, POLLIN, 0};
+        ::poll(&closed, 1, kStepMs);
     }
 }
 

@@ -4,6 +4,9 @@
 #include <string>
 #include <thread>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 using namespace platform;
@@ -214,6 +217,123 @@ TEST_F(PortFixture, TransmitCommCharSendsOneByte)
     Handle h = OpenOrFail();
     ASSERT_TRUE(TransmitCommChar(h, '\x7e'));
     EXPECT_EQ(Far().ReadExactly(1, 2000), "\x7e");
+}
+
+} // namespace
+
+namespace {
+
+// Fills the line until the driver takes no more (the far end reads nothing).
+void FillOutput(Handle h)
+{
+    CommTimeouts t{};
+    t.WriteTotalTimeoutConstant = 100;
+    ASSERT_TRUE(SetCommTimeouts(h, t));
+    std::string block(65536, 'f');
+    std::uint32_t written = 1;
+    for (int i = 0; i < 100 && written > 0; ++i)
+        ASSERT_TRUE(WriteWait(h, block.data(), static_cast<std::uint32_t>(block.size()), &written));
+    ASSERT_EQ(written, 0u) << "the line never filled up";
+    ASSERT_TRUE(SetCommTimeouts(h, CommTimeouts{}));
+}
+
+TEST_F(PortFixture, WriteTimeoutCompletesWithWhatWentOut)
+{
+    Handle h = OpenOrFail();
+    FillOutput(h);
+    CommTimeouts t{};
+    t.WriteTotalTimeoutConstant = 150;
+    ASSERT_TRUE(SetCommTimeouts(h, t));
+    std::uint32_t written = 99;
+    auto start = Clock::now();
+    EXPECT_TRUE(WriteWait(h, "abc", 3, &written));
+    EXPECT_EQ(written, 0u);
+    EXPECT_GE(MsSince(start), 130);
+    EXPECT_LT(MsSince(start), 2000);
+}
+
+TEST_F(PortFixture, StuckOutputNeitherBlocksCloseNorOutlivesIt)
+{
+    Handle h = OpenOrFail();
+    FillOutput(h);
+    std::thread writer([&] {
+        std::uint32_t written = 0;
+        EXPECT_FALSE(WriteWait(h, "stuck", 5, &written));
+        EXPECT_EQ(GetLastError(), kErrorInvalidHandle);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    auto start = Clock::now();
+    EXPECT_TRUE(CloseHandle(h));
+    fHandle = kInvalidHandle;
+    writer.join();
+    EXPECT_LT(MsSince(start), 2000);
+    Handle again = OpenPort("COM5");
+    EXPECT_NE(again, kInvalidHandle);
+    CloseHandle(again);
+}
+
+TEST_F(PortFixture, PurgeAbortEndsABlockedRead)
+{
+    Handle h = OpenOrFail();
+    std::thread purger([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        PurgeComm(h, PURGE_RXABORT | PURGE_RXCLEAR);
+    });
+    char buffer[4];
+    std::uint32_t n = 0;
+    EXPECT_FALSE(ReadWait(h, buffer, 4, &n));
+    EXPECT_EQ(GetLastError(), kErrorOperationAborted);
+    purger.join();
+    // A later read is not hit by the old abort.
+    ASSERT_TRUE(Far().Write("ok"));
+    ASSERT_TRUE(ReadWait(h, buffer, 2, &n));
+    EXPECT_EQ(std::string(buffer, n), "ok");
+}
+
+TEST_F(PortFixture, FlushWaitsForTheOutputQueue)
+{
+    Handle h = OpenOrFail();
+    std::uint32_t n = 0;
+    ASSERT_TRUE(WriteWait(h, "abc", 3, &n));
+    EXPECT_TRUE(FlushFileBuffers(h));
+    EXPECT_TRUE(CancelIo(h));
+    EXPECT_EQ(Far().ReadExactly(3, 2000), "abc");
+}
+
+} // namespace
+
+namespace {
+
+// A user outside the device's group: run as nobody in a child process.
+TEST_F(PortFixture, PermissionDeniedNamesTheGroup)
+{
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs root to become another user";
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        Handle h = OpenPort(Far().SlavePath());
+        std::string report = std::to_string(h == kInvalidHandle ? GetLastError() : 0) + "|" +
+                             SystemErrorText(kErrorAccessDenied);
+        (void)!::write(pipeFds[1], report.data(), report.size());
+        _exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string report;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(report.substr(0, report.find('|')), std::to_string(kErrorAccessDenied));
+    EXPECT_NE(report.find("Access is denied. The user must be a member of the group"), std::string::npos) << report;
 }
 
 } // namespace

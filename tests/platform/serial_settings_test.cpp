@@ -173,3 +173,41 @@ TEST_F(PortFixture, LineCallsDegradeOnAPseudoTerminal)
 }
 
 } // namespace
+
+namespace {
+
+// What the comm component does on open with the application's settings.
+TEST_F(PortFixture, ApplicationSettingsReadBackExactly)
+{
+    CommConfig config;
+    ASSERT_TRUE(GetDefaultCommConfig("COM5", config));
+    Handle h = OpenOrFail();
+    ASSERT_TRUE(SetupComm(h, 8192, 8192));
+    ASSERT_TRUE(SetCommTimeouts(h, CommTimeouts{}));
+    Dcb dcb = config.dcb;
+    dcb.BaudRate = 9600;
+    dcb.Flags = (dcb.Flags & 0x4CEA) | 0x1011;
+    dcb.XonLim = 80;
+    dcb.XoffLim = 200;
+    ASSERT_TRUE(SetCommState(h, dcb));
+    ASSERT_TRUE(SetCommMask(h, EV_RXCHAR));
+
+    CommConfig back;
+    ASSERT_TRUE(GetCommConfig(h, back));
+    EXPECT_EQ(back.dcb.BaudRate, 9600u);
+    EXPECT_EQ(back.dcb.Flags, 0x1011u);
+    EXPECT_EQ(back.dcb.XonLim, 80);
+    EXPECT_EQ(back.dcb.XoffLim, 200);
+    EXPECT_EQ(back.dcb.XonChar, 0x11);
+    EXPECT_EQ(back.dcb.XoffChar, 0x13);
+    TerminalSettings s = Far().Settings();
+    EXPECT_EQ(s.baudRate, 9600u);
+    EXPECT_EQ(s.byteSize, 8u);
+    EXPECT_EQ(s.parity, 'N');
+    EXPECT_EQ(s.stopBits, 1u);
+    EXPECT_FALSE(s.rtsCts);
+    EXPECT_FALSE(s.xonXoffOutput);
+    EXPECT_FALSE(s.xonXoffInput);
+}
+
+} // namespace

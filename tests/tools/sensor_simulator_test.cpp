@@ -2,6 +2,7 @@
 
 #include "tests/tools/sim_port_fixture.h"
 
+#include <system_error>
 #include <thread>
 
 namespace sensor_sim_test {
@@ -37,6 +38,8 @@ TEST_F(SensorSimulatorTest, AnswersTheHandshakeOnTheRegisteredPort)
     ASSERT_TRUE(Send("KVAM"));
     EXPECT_EQ(Receive(6), "KVAM\r\n");
     EXPECT_EQ(fSim->Log().Texts(), std::vector<std::string>{"KVAM"});
+    ASSERT_TRUE(fSim->LineSettings());
+    EXPECT_TRUE(fSim->LineSettings()->raw);
 }
 
 TEST_F(SensorSimulatorTest, IdentifiesAndPollsWithAnswersSplitIntoBytes)
@@ -89,7 +92,7 @@ TEST_F(SensorSimulatorTest, UnfinishedCommandIsLoggedAfterAPause)
 {
     StartSimulator();
     ASSERT_TRUE(Send("KVA"));
-    EXPECT_EQ(fSim->Log().WaitFor("KVA", 2s), 0);
+    EXPECT_EQ(fSim->WaitForCommand("KVA", 2s), 0);
     EXPECT_EQ(fSim->Log().Entries()[0].command.kind, K::Unknown);
     ASSERT_TRUE(Send("KVAM"));
     EXPECT_EQ(Receive(6), "KVAM\r\n");
@@ -139,12 +142,47 @@ TEST_F(SensorSimulatorTest, ScheduledPullAndReturn)
     EXPECT_EQ(Receive(6), "KVAM\r\n");
 }
 
-TEST_F(SensorSimulatorTest, StopRemovesThePortName)
+TEST_F(SensorSimulatorTest, StopRemovesThePortNameAndStartComesBack)
 {
     StartSimulator();
+    Close();
     fSim->Stop();
     EXPECT_FALSE(platform::ResolvePortName("COM3"));
     fSim->Stop();
+    fSim->Start();
+    ASSERT_TRUE(Open("COM3"));
+    ASSERT_TRUE(Send("READ:TIP?"));
+    EXPECT_EQ(Receive(11), "KVAM-32/2\r\n");
+    EXPECT_EQ(fSim->Commands(), std::vector<std::string>{"READ:TIP?"});
+}
+
+TEST_F(SensorSimulatorTest, LeavesANameOfAnExistingDeviceAlone)
+{
+    StartSimulator();
+    const std::string first = fSim->DevicePath();
+    SensorSimulator second;
+    try {
+        second.Start();
+        ADD_FAILURE() << "a second simulator took COM3 over";
+    } catch (const std::system_error& e) {
+        EXPECT_EQ(e.code(), std::errc::file_exists);
+    }
+    EXPECT_EQ(platform::ResolvePortName("COM3"), first);
+
+    SimulatorConfig config;
+    config.replaceExisting = true;
+    SensorSimulator third(config);
+    third.Start();
+    EXPECT_EQ(platform::ResolvePortName("COM3"), third.DevicePath());
+    fSim->Stop();  // the name is third's now and stays
+    EXPECT_EQ(platform::ResolvePortName("COM3"), third.DevicePath());
+}
+
+TEST_F(SensorSimulatorTest, TakesADanglingNameOver)
+{
+    platform::RegisterPort(3, fDir.path() / "gone");
+    StartSimulator();
+    EXPECT_EQ(platform::ResolvePortName("COM3"), fSim->DevicePath());
 }
 
 } // namespace

@@ -24,6 +24,8 @@ const char* const kUsage =
     "  --pull-after MS     pull the cable MS milliseconds after start\n"
     "  --back-after MS     plug it back MS milliseconds after a pull\n"
     "  --time-scale F      real milliseconds per simulated millisecond (default 1)\n"
+    "  --replace           take COM<n> over even when it names an existing device\n"
+    "  -v, --verbose       print every command received\n"
     "  CMD is one of handshake, model, number, power, cal, zero, ref-on, ref-off, freq.\n"
     "Runs until SIGINT or SIGTERM, then removes the port name.\n";
 
@@ -135,6 +137,10 @@ Options ParseOptions(const std::vector<std::string>& args)
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--verbose" || arg == "-v") {
+            options.verbose = true;
+        } else if (arg == "--replace") {
+            c.replaceExisting = true;
         } else if (arg == "--split-bytes") {
             c.splitAnswers = true;
         } else if (auto found = valued.find(arg); found != valued.end()) {

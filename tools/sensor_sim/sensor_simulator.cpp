@@ -1,10 +1,11 @@
 #include "tools/sensor_sim/sensor_simulator.h"
 
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace sensor_sim {
@@ -19,6 +20,14 @@ std::uint32_t MsUntil(std::optional<Clock::time_point> wake, Clock::time_point n
         return kMaxSleepMs;
     const double ms = std::chrono::duration<double, std::milli>(*wake - now).count();
     return static_cast<std::uint32_t>(std::clamp<std::int64_t>(static_cast<std::int64_t>(std::ceil(ms)), 0, kMaxSleepMs));
+}
+
+// True when the name leads to a device that is there (not a dangling entry).
+bool NamesLiveDevice(const std::string& portName)
+{
+    const auto path = platform::ResolvePortName(portName);
+    std::error_code ec;
+    return path && std::filesystem::exists(*path, ec);
 }
 
 } // namespace
@@ -46,6 +55,7 @@ void SensorSimulator::Start()
         return;
     fStopping = false;
     fWantPlugged = true;
+    fBackAt.reset();
     Plug(lock);
     if (fConfig.pullCableAfterMs)
         fPullAt = Clock::now() + Scaled(*fConfig.pullCableAfterMs);
@@ -90,6 +100,14 @@ bool SensorSimulator::CablePlugged() const
     return fPlugged;
 }
 
+std::optional<platform::TerminalSettings> SensorSimulator::LineSettings() const
+{
+    std::lock_guard lock(fMutex);
+    if (!fPty)
+        return std::nullopt;
+    return fPty->Settings();
+}
+
 void SensorSimulator::PullCable()
 {
     std::unique_lock lock(fMutex);
@@ -115,6 +133,9 @@ bool SensorSimulator::PlugCable()
 
 void SensorSimulator::Plug(std::unique_lock<std::mutex>&)
 {
+    if (!fConfig.replaceExisting && NamesLiveDevice(PortName()))
+        throw std::system_error(std::make_error_code(std::errc::file_exists),
+                                PortName() + " already names " + platform::ResolvePortName(PortName())->string());
     auto pty = std::make_shared<platform::PseudoTerminal>();
     platform::RegisterPort(fConfig.comNumber, pty->SlavePath());
     fPty = std::move(pty);
@@ -126,12 +147,10 @@ void SensorSimulator::Unplug(std::unique_lock<std::mutex>&)
 {
     if (fPty) {
         fPty->CloseMaster();
-        fPty.reset();
-        try {
+        // Someone may have taken the name over meanwhile; that entry is theirs.
+        if (platform::ResolvePortName(PortName()) == std::filesystem::path(fPty->SlavePath()))
             platform::UnregisterPort(fConfig.comNumber);
-        } catch (const std::exception&) {
-            // Someone else removed the name already; nothing left to undo.
-        }
+        fPty.reset();
     }
     fAnswers.Clear();
     fSplitter.Reset();
@@ -216,6 +235,8 @@ void SensorSimulator::Receive(const std::string& bytes, Clock::time_point now)
 void SensorSimulator::Handle(const Command& command, Clock::time_point now)
 {
     fLog.Add(command);
+    if (OnCommand)
+        OnCommand(command);
     std::optional<Answer> answer;
     bool split = false;
     Clock::duration gap{};

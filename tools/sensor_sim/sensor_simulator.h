@@ -15,23 +15,33 @@
 // Delays are program milliseconds; timeScale turns them into real time the
 // way runtime::SetTimeScale does for the program, so both can run faster
 // together. The pause that ends an unknown command is real time.
+//
+// In a test (FLUXMIRA_PORTS pointing at the test's own directory):
+//   SimulatorConfig config;
+//   config.sensor.model = "KVAM-32/2";
+//   config.sensor.power = PowerProfile::Constant(1.2);
+//   SensorSimulator sim(config);   // COM3 unless config.comNumber says otherwise
+//   sim.Start();
+//   ... the program opens COM3 ...
+//   ASSERT_GE(sim.WaitForCommand("SENS:MEAS:POW?", 5s), 0);
 
+#include "platform/pseudo_terminal.h"
 #include "tools/sensor_sim/answer_queue.h"
 #include "tools/sensor_sim/command_log.h"
 #include "tools/sensor_sim/command_splitter.h"
 #include "tools/sensor_sim/sensor_responder.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
-
-namespace platform {
-class PseudoTerminal;
-}
+#include <vector>
 
 namespace sensor_sim {
 
@@ -44,6 +54,9 @@ struct SimulatorConfig {
     std::optional<std::uint32_t> pullCableAfterMs;  // after Start()
     std::optional<std::uint32_t> cableBackAfterMs;  // after the pull; empty: stays out
     double timeScale = 1.0;             // real ms per program ms
+    // COM<n> naming a device that exists (a real port, another simulator) is
+    // left alone unless this is set; a name left dangling is always taken over.
+    bool replaceExisting = false;
 };
 
 class SensorSimulator {
@@ -53,7 +66,8 @@ public:
     SensorSimulator(const SensorSimulator&) = delete;
     SensorSimulator& operator=(const SensorSimulator&) = delete;
 
-    // Throws std::system_error when the terminal cannot be created or registered.
+    // Throws std::system_error when the terminal cannot be created or registered
+    // (EEXIST: COM<n> names another existing device).
     void Start();
     // Stops the thread, hangs up and removes COM<n>. Safe to call twice.
     void Stop();
@@ -61,6 +75,8 @@ public:
     std::string PortName() const;       // "COM3"
     std::string DevicePath() const;     // the current slave path; empty while the cable is out
     bool CablePlugged() const;
+    // The line settings the program gave its end (baud rate, byte size, ...); empty while the cable is out.
+    std::optional<platform::TerminalSettings> LineSettings() const;
 
     // Both return once the change is done (COM<n> removed / registered again).
     // A pull also schedules the return when cableBackAfterMs is set.
@@ -70,6 +86,12 @@ public:
     // What the sensor received.
     const CommandLog& Log() const { return fLog; }
     CommandLog& Log() { return fLog; }
+    std::vector<std::string> Commands() const { return fLog.Texts(); }
+    // Index of the first command at or after `from` that is exactly `text`; -1 on timeout.
+    long WaitForCommand(std::string_view text, std::chrono::milliseconds timeout, std::size_t from = 0) const
+    {
+        return fLog.WaitFor(text, timeout, from);
+    }
 
     // Changes take effect from the next command on.
     void SetPower(const PowerProfile& power);
@@ -79,6 +101,10 @@ public:
     void SetSerialNumber(const std::string& number);
     void SetSplitAnswers(bool split);
     std::uint64_t PollCount() const;
+
+    // Runs on the simulator's thread for every command, after it is logged.
+    // Assign before Start(); it must not call Stop().
+    std::function<void(const Command&)> OnCommand;
 
 private:
     void Run();

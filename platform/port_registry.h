@@ -1,0 +1,61 @@
+#pragma once
+// The machine's serial port registry: which serial ports exist right now and
+// under which port name. Yields (kernel device name, port name) pairs the way
+// the Windows device map yields (value name, data), for example
+// ("/dev/ttyUSB0", "COM3").
+//
+// Linux backend (port_registry_posix.cpp): the source is the port-name
+// directory (port_names.h). Every link COM<n> whose target exists gives
+// (target path, link name); a link to a missing device is not listed but keeps
+// its number reserved. Serial hardware found under sysfs that has no link yet
+// gets the lowest free number and a new link, so a device keeps its number
+// across restarts and re-plugs:
+//
+//   - Hardware: <sysfs>/class/tty/<name> with a `device` link, named ttyUSB*,
+//     ttyACM* or rfcomm*, or ttyS* whose `type` is not 0 (0 = no UART behind
+//     the legacy slot). Its node is <devroot>/<name> and must exist.
+//   - Identity: USB ports are known by "usb-<vid>:<pid>-<serial>-if<NN>"
+//     (plus "-port<k>" for multi-port converters), like /dev/serial/by-id;
+//     without a serial string the USB topology path ("usb-path-1-1.2-if00")
+//     stands in, as /dev/serial/by-path does. Other ports are known by their
+//     kernel name ("tty-ttyS0"), which does not move.
+//   - Each link COM<n> created here has a companion file ".COM<n>.id" holding
+//     that identity. When the device comes back under another kernel name the
+//     link is pointed at the new node; when another device now sits at the
+//     link's old node, the link is pointed at "<devroot>/serial/by-id/<identity>"
+//     so it no longer opens the wrong device and its number stays reserved.
+//     Removing a link (UnregisterPort) forgets its number.
+//   - A directory that cannot be written degrades to listing what exists.
+//
+// Roots: sysfs is /sys unless FLUXMIRA_SYSFS names another; device nodes live
+// in /dev unless FLUXMIRA_DEVROOT names another (tests use small fixture trees).
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct PortRegistryValue {
+    std::string Name; // kernel device name (the registry's value name)
+    std::string Data; // port name (the registry's value data)
+};
+
+// Lists the registered serial ports, ordered by port name, after giving new
+// serial hardware its port name. Never throws; failures give fewer entries.
+std::vector<PortRegistryValue> EnumSerialCommPorts();
+
+// A serial device the hardware scan found.
+struct SerialHardware {
+    std::string KernelName;          // "ttyUSB0"
+    std::string Identity;            // stable across re-plugs, see above
+    std::filesystem::path DevicePath; // <devroot>/ttyUSB0
+};
+
+// Serial hardware present now, sorted by kernel name.
+std::vector<SerialHardware> ScanSerialHardware();
+
+std::filesystem::path SysfsRoot();
+std::filesystem::path DeviceRoot();
+
+} // namespace platform

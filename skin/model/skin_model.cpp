@@ -1,0 +1,158 @@
+#include "skin/model/skin_model.h"
+
+#include <QSet>
+
+namespace skin {
+
+TkSkinModel::TkSkinModel() { Palette.fill(0); }
+
+TkSkinModel::~TkSkinModel() { freeFonts(); }
+
+const TkOptionsTable& TkSkinModel::Options() const
+{
+    static const TkOptionsTable empty;
+    return fSource.Options ? *fSource.Options : empty;
+}
+
+void TkSkinModel::Load(const TkLoadSource& Source)
+{
+    SetSource(Source);
+    try {
+        ReadVersion();
+        LoadAllMasks();
+        LoadFonts();
+        LoadAllGeneralData();
+        InitConstantIndexes();
+    } catch (...) {
+        fSource = {};
+        throw;
+    }
+    fSource = {};
+}
+
+void TkSkinModel::Clear()
+{
+    freeFonts();
+    gd.clear();
+    ma.clear();
+    ExtArray.clear();
+    MasterBitmap = QImage();
+    oe = {};
+    Palette.fill(0);
+    ConstData.Reset();
+}
+
+int TkSkinModel::GetSkinIndex(const QString& SkinSection) const
+{
+    if (SkinSection.isEmpty())
+        return -1;
+    for (std::size_t i = 0; i < gd.size(); ++i) {
+        if (gd[i].ClassName == SkinSection)
+            return int(i);
+    }
+    return -1;
+}
+
+// Runs match(skinIndex) on the section and its parents, stopping at a parent
+// named StopAt, at a missing parent and at any section seen before.
+template <typename Match>
+int TkSkinModel::findInChain(int SkinIndex, const QString& StopAt, Match match) const
+{
+    QSet<int> seen;
+    while (IsValidSkinIndex(SkinIndex) && !seen.contains(SkinIndex)) {
+        seen.insert(SkinIndex);
+        const int found = match(SkinIndex);
+        if (found >= 0)
+            return found;
+        const QString& parent = gd[std::size_t(SkinIndex)].ParentClass;
+        if (parent.isEmpty() || (!StopAt.isNull() && parent == StopAt))
+            return -1;
+        SkinIndex = GetSkinIndex(parent);
+    }
+    return -1;
+}
+
+int TkSkinModel::GetMaskIndex(int SkinIndex, const QString& Mask) const
+{
+    return GetMaskIndex(SkinIndex, QString(), Mask);
+}
+
+int TkSkinModel::GetMaskIndex(int SkinIndex, const QString& SkinSection, const QString& Mask) const
+{
+    return findInChain(SkinIndex, SkinSection, [&](int index) {
+        for (std::size_t i = 0; i < ma.size(); ++i) {
+            if (ma[i].SkinIndex == index && ma[i].PropertyName == Mask)
+                return int(i);
+        }
+        return -1;
+    });
+}
+
+int TkSkinModel::GetMaskIndex(const QString& SkinSection, const QString& Mask) const
+{
+    for (std::size_t i = 0; i < ma.size(); ++i) {
+        if (ma[i].ClassName == SkinSection && ma[i].PropertyName == Mask)
+            return int(i);
+    }
+    const int index = GetSkinIndex(SkinSection);
+    if (!IsValidSkinIndex(index) || gd[std::size_t(index)].ParentClass.isEmpty()
+        || gd[std::size_t(index)].ParentClass == SkinSection)
+        return -1;
+    return GetMaskIndex(GetSkinIndex(gd[std::size_t(index)].ParentClass), SkinSection, Mask);
+}
+
+int TkSkinModel::GetTextureIndex(int SkinIndex, const QString& PropName) const
+{
+    return GetTextureIndex(SkinIndex, QString(), PropName);
+}
+
+int TkSkinModel::GetTextureIndex(int SkinIndex, const QString& SkinSection, const QString& PropName) const
+{
+    return findInChain(SkinIndex, SkinSection, [&](int index) {
+        for (std::size_t i = 0; i < ma.size(); ++i) {
+            if (ma[i].SkinIndex == index && ma[i].PropertyName == PropName
+                && ma[i].ImgType == TkxImgType::itisaTexture)
+                return int(i);
+        }
+        return -1;
+    });
+}
+
+int TkSkinModel::AddNewSection(const QString& AName, int AParentSection, int AStates, int ATransparency,
+                               TColor AColor, TColor AFontColor)
+{
+    TkGeneralData section;
+    if (IsValidSkinIndex(AParentSection)) {
+        section = gd[std::size_t(AParentSection)];  // vectors copy: gradients are not shared
+        section.ParentClass.clear();
+    } else {
+        section.States = AStates;
+        for (TkGenState& state : section.Props) {
+            state.Transparency = ATransparency;
+            state.Color = AColor;
+            state.FontColor = TkFontColor{AFontColor, -1, -1, -1, -1};
+        }
+    }
+    section.ClassName = AName;
+    gd.push_back(std::move(section));
+    return int(gd.size() - 1);
+}
+
+int TkSkinModel::MakeNewItem(int SkinIndex, const QString& PropertyName, const QString& AClassName,
+                             TkxImgType ImgType, const QRect& R, int Count, int DrawMode, int Masktype)
+{
+    TkMaskData item;
+    item.SkinIndex = SkinIndex;
+    item.PropertyName = PropertyName;
+    item.ClassName = AClassName;
+    item.ImgType = ImgType;
+    item.R = R;
+    item.ImageCount = qint16(Count);
+    item.DrawMode = qint16(DrawMode);
+    item.MaskType = qint16(Masktype);
+    item.Manager = this;
+    ma.push_back(std::move(item));
+    return int(ma.size() - 1);
+}
+
+} // namespace skin
