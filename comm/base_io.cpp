@@ -155,15 +155,47 @@ void TcmBaseIO::SetDeviceIndex(int)
     NotifyCall(3);
 }
 
-void TcmBaseIO::DeviceAdd(const std::string&) {}
-void TcmBaseIO::DeviceInsert(int, const std::string&) {}
-
-std::string TcmBaseIO::DevicePortName(int) const
+int TcmBaseIO::DeviceAdd(std::unique_ptr<discovery::TcmDevice> device)
 {
-    return {};
+    return slDevices.Add(std::move(device));
 }
 
-void TcmBaseIO::WMDeviceChange(std::uintptr_t, std::intptr_t) {}
+int TcmBaseIO::DeviceInsert(std::unique_ptr<discovery::TcmDevice> device)
+{
+    return slDevices.Insert(std::move(device));
+}
+
+void TcmBaseIO::DeviceListClear()
+{
+    slDevices.Clear();
+}
+
+void TcmBaseIO::GetDeviceList(discovery::TcmDeviceEntries* target)
+{
+    if (slDevices.Count() == 0)
+        DeviceListLoad();
+    if (target)
+        slDevices.CopyTo(*target);
+}
+
+void TcmBaseIO::DeviceListLoad()
+{
+    throw runtime::AbstractError();
+}
+
+std::string TcmBaseIO::DevicePortName(int index) const
+{
+    const discovery::TcmDevice* device = Device(index);
+    return device ? device->PortName() : std::string();
+}
+
+bool TcmBaseIO::WMDeviceChange(discovery::TWMDeviceChange& message)
+{
+    if (!discovery::IsPortChange(message))
+        return false;
+    Update();
+    return true;
+}
 
 // --- open and close -------------------------------------------------------
 

@@ -7,6 +7,8 @@
 #include "comm/comm_types.h"
 #include "comm/format_text.h"
 #include "comm/notify_list.h"
+#include "discovery/device_change_message.h"
+#include "discovery/device_list.h"
 #include "platform/serial.h"
 #include "runtime/component.h"
 
@@ -65,15 +67,26 @@ public:
     virtual void ClearDeviceOutput();
     virtual void ClearDeviceBuffers();
 
-    // Device list hooks; without a device list the index is -1.
+    // The device list: one device per port, ascending and unique by Data.
+    discovery::TcmDevice* Device(int index) const { return slDevices.Get(index); }
+    int DeviceCount() const { return slDevices.Count(); }
+    int IndexOfDevice(const discovery::TcmDevice* device) const { return slDevices.IndexOfDevice(device); }
+    int IndexOfDeviceData(int data) const { return slDevices.IndexOfDeviceData(data); }
+    // DeviceIndex: recomputed from the port number on every read.
+    int DeviceIndex() const { return GetDeviceIndex(); }
+    // Without a device list of its own a component has no index.
     virtual int GetDeviceIndex() const { return -1; }
     virtual void SetDeviceIndex(int index);
-    virtual void DeviceAdd(const std::string& portName);
-    virtual void DeviceInsert(int index, const std::string& portName);
-    virtual void DeviceListLoad() {}
-    virtual void DeviceListClear() {}
-    virtual std::string DevicePortName(int index) const;
-    virtual void WMDeviceChange(std::uintptr_t event, std::intptr_t data);
+    virtual int DeviceAdd(std::unique_ptr<discovery::TcmDevice> device);
+    // Position, or -1 when the port number is taken (the device is then freed).
+    virtual int DeviceInsert(std::unique_ptr<discovery::TcmDevice> device);
+    virtual void DeviceListClear();
+    // Loads the list when it is empty; then copies it into target when given.
+    virtual void GetDeviceList(discovery::TcmDeviceEntries* target);
+    // Adds the machine's devices to the list; abstract here.
+    virtual void DeviceListLoad();
+    // A forwarded device-change message: reloads on port arrival or removal.
+    virtual bool WMDeviceChange(discovery::TWMDeviceChange& message);
 
     TOnReceived OnAfterReceive;
     TNotifyEvent OnClose;
@@ -82,6 +95,8 @@ public:
 
 protected:
     friend class TcmThreadIO;
+
+    std::string DevicePortName(int index) const;
 
     virtual bool IsOpen() const { return fHandle.load() != platform::kInvalidHandle; }
     virtual platform::Handle OpenDeviceHandle() { return platform::kInvalidHandle; }
@@ -118,6 +133,8 @@ protected:
     bool isThreaded = false;
     std::atomic<bool> IsThreadIOTerminated{true};
     int fPriority = 0;
+    // The device list; its ClearWithFree() is the list's flClearDeviceListWithFree.
+    discovery::TcmDeviceList slDevices{this};
 
 private:
     bool HandOverToGui(const std::uint8_t* buffer, std::uint32_t len);

@@ -1,6 +1,8 @@
 #pragma once
 // Enumerations and event types shared by the comm library's components.
 
+#include "discovery/enum_ports.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -32,7 +34,10 @@ enum TModemSignal : std::uint8_t { msCTS, msDSR, msRing, msRLSD };
 using TModemSignals = std::uint8_t;
 
 enum TStreamProtocol : std::uint8_t { spNone, spXonXoff, spHardware };
-enum TcmEnumPorts : std::uint8_t { epQuickAll, epFullInfo, epFullPresent };
+using discovery::TcmEnumPorts;
+using discovery::epQuickAll;
+using discovery::epFullInfo;
+using discovery::epFullPresent;
 enum TTerminalUsage : std::uint8_t { tuNone, tuSend, tuReceive, tuBoth };
 enum TDetailLevel : std::uint8_t { dlSimple, dlDetail, dlDebug };
 

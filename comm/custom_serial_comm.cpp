@@ -1,5 +1,7 @@
 #include "comm/custom_serial_comm.h"
 
+#include "discovery/serial_enum.h"
+
 namespace comm {
 
 TcmCustomSerialComm::TcmCustomSerialComm(QObject* owner) : TcmCustomComm(owner)
@@ -45,9 +47,28 @@ void TcmCustomSerialComm::SetComPort(TComPort value)
         SetComPortNo(static_cast<std::uint16_t>(value + 1));
 }
 
+int TcmCustomSerialComm::GetDeviceIndex() const
+{
+    return IndexOfDeviceData(fComPortNo);
+}
+
+void TcmCustomSerialComm::SetDeviceIndex(int index)
+{
+    if (const discovery::TcmDevice* device = Device(index))
+        SetComPortNo(static_cast<std::uint16_t>(device->Data()));
+}
+
+void TcmCustomSerialComm::DeviceListLoad()
+{
+    discovery::LoadSerialDevices(fEnumPorts, [this](std::unique_ptr<discovery::TcmDevice> device) {
+        return DeviceInsert(std::move(device));
+    });
+}
+
 void TcmCustomSerialComm::Update()
 {
-    DeviceListLoad();
+    DeviceListClear();
+    GetDeviceList(nullptr);
     TcmCustomComm::Update();
 }
 

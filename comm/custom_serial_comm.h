@@ -21,6 +21,11 @@ public:
     TcmEnumPorts EnumPorts() const { return fEnumPorts; }
     void SetEnumPorts(TcmEnumPorts value) { fEnumPorts = value; }
 
+    int GetDeviceIndex() const override;
+    // Takes the port number of the device at index; an index outside the list is ignored.
+    void SetDeviceIndex(int index) override;
+    void DeviceListLoad() override;
+    // Empties the device list, loads it again and notifies code 3.
     void Update() override;
 
 protected:
