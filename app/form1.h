@@ -6,6 +6,7 @@
 
 #include "app/skinned_kinds.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -15,6 +16,11 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
+
+namespace comm {
+class TcmBaseIO;
+class TcmComm;
+} // namespace comm
 
 namespace app {
 
@@ -39,6 +45,9 @@ public:
     TkEdit* kEdit_Freq = nullptr;
     TkLabel* kLabel1 = nullptr;
 
+    // The serial port component (owned by the window; replaced when the port list is rebuilt).
+    QPointer<comm::TcmComm> Comm;
+
     // Window events.
     void FormCreate();
     void FormActivate();
@@ -57,7 +66,7 @@ public:
     void Send_Command(const std::string& text);
     void Wait_Reply(std::uint32_t ms);
     void Show_Status(const std::string& text);
-    void CommAfterReceive(QObject* com, const std::uint8_t* buffer, std::uint32_t received);
+    void CommAfterReceive(comm::TcmBaseIO* com, const std::uint8_t* buffer, std::uint32_t received);
 
     std::string Format_W(const std::string& reply);
     std::string Format_dBm(const std::string& reply);
@@ -82,6 +91,7 @@ protected:
 
 private:
     void Build_Stored_Form();
+    void Build_Comm();
     void Bind_Events();
     void Apply_Dpi_Table();
     void Set_Outer_Size(int width, int height);

@@ -32,13 +32,15 @@ std::uint16_t TForm1::Parse_Port_Number(const std::string& entry)
 
 void TForm1::CheckBox1Click()
 {
-    if (CheckBox1->isChecked()) {
-        cmDeviceBox1->hide();
-        return;
-    }
-    cmDeviceBox1->show();
-    if (cmDeviceBox1->count() > 0)
-        cmDeviceBox1->setCurrentIndex(0);
+    Run_Click_Handler([this] {
+        if (CheckBox1->isChecked()) {
+            cmDeviceBox1->hide();
+            return;
+        }
+        cmDeviceBox1->show();
+        if (cmDeviceBox1->count() > 0)
+            cmDeviceBox1->setCurrentIndex(0);
+    });
 }
 
 } // namespace app

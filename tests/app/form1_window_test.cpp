@@ -66,6 +66,19 @@ TEST_F(Form1Window, LaysOutByTheDpiTableAt96Ppi)
     EXPECT_EQ(form->Label3->parentWidget(), form->Panel1);
 }
 
+// Run by ctest a second time with Qt's scaling off and a 120-ppi screen.
+TEST_F(Form1Window, LaysOutByTheDpiTableAt120Ppi)
+{
+    auto form = shownForm();
+    if (form->Ppi() != 120)
+        GTEST_SKIP() << "screen at " << form->Ppi() << " ppi";
+    EXPECT_EQ(form->frameGeometry().size(), QSize(531, 256));
+    EXPECT_EQ(form->Lbl_Freq->geometry(), QRect(269, 184, 108, 20));
+    EXPECT_EQ(form->Panel1->geometry(), QRect(12, 12, 445, 161));
+    EXPECT_EQ(form->CheckBox1->geometry(), QRect(78, 185, 58, 21)) << "stored bounds scaled by the same ratio";
+    EXPECT_EQ(QFontInfo(form->Label3->font()).pixelSize(), 79);
+}
+
 TEST(DpiScaling, RoundsHalvesToEven)
 {
     const struct {
