@@ -191,6 +191,28 @@ TEST_F(Form1Window, CloseRequestIsHeldUntilTheClickHandlerReturns)
     EXPECT_FALSE(form->Close_Held());
 }
 
+TEST_F(Form1Window, HeldCloseEndsTheMessageLoopOnceTheHandlerReturns)
+{
+    auto form = shownForm();
+    bool visibleAtHandlerEnd = false;
+    QTimer::singleShot(0, form.get(), [&] {
+        form->Run_Click_Handler([&] {
+            QTimer::singleShot(20, form.get(), [&] { form->close(); });
+            form->Wait_Reply(300);
+            visibleAtHandlerEnd = form->isVisible();
+        });
+    });
+    bool timedOut = false;
+    QTimer::singleShot(5000, qApp, [&] {
+        timedOut = true;
+        QCoreApplication::quit();
+    });
+    QApplication::exec();
+    EXPECT_FALSE(timedOut) << "the message loop ended with the window";
+    EXPECT_TRUE(visibleAtHandlerEnd);
+    EXPECT_FALSE(form->isVisible());
+}
+
 TEST_F(Form1Window, CloseWithoutHandlerEndsAtOnce)
 {
     auto form = shownForm();
@@ -229,6 +251,24 @@ TEST_F(Form1Window, ActivationFillsThePortTable)
     EXPECT_EQ(u.Port_Table[1], 3);
     EXPECT_EQ(u.Port_Table[2], 12);
     EXPECT_TRUE(form->kSpeedButton_Vkl->isEnabled());
+}
+
+TEST_F(Form1Window, EntryThatIsNoPortStopsTheActivationWithAReport)
+{
+    auto form = shownForm();
+    form->cmDeviceBox1->addItems({"COM1", "COMx", "COM5"});
+    testing_support::MessageBoxWatcher watcher;
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QApplication::processEvents();
+    form->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(watcher.count(), 1);
+    EXPECT_EQ(watcher.texts().front(), "'x' is not a valid integer value");
+    EXPECT_EQ(app::Unit1().Port_Table[0], 1);
+    EXPECT_EQ(app::Unit1().Port_Table[2], 0) << "nothing after the failing entry";
+    EXPECT_FALSE(form->kSpeedButton_Vkl->isEnabled());
 }
 
 TEST_F(Form1Window, PortTableIsNeverWrittenBeyondItsSize)
