@@ -8,6 +8,7 @@
 #include "app/system_colors.h"
 #include "app/unit1_state.h"
 #include "comm/comm.h"
+#include "discovery/device_box.h"
 #include "runtime/application.h"
 #include "runtime/component.h"
 #include "runtime/decimal_separator.h"
@@ -89,6 +90,9 @@ void TForm1::Build_Comm()
         Comm->OnAfterReceive = [this](comm::TcmBaseIO* com, const std::uint8_t* buffer, std::uint32_t received) {
             CommAfterReceive(com, buffer, received);
         };
+        // Binding makes the component list the machine's ports.
+        cmDeviceBox1->SetcmComm(Comm);
+        cmDeviceBox1->SetResetOnChanged(false);
     });
 }
 
@@ -132,6 +136,7 @@ void TForm1::FormCreate()
     u.Saved_Decimal_Separator = runtime::DecimalSeparator();
     if (u.Saved_Decimal_Separator == u',')
         runtime::SetDecimalSeparator(u'.');
+    cmDeviceBox1->Reload();
     u.Port_Count = static_cast<std::uint16_t>(cmDeviceBox1->count());
     if (u.Port_Count > 0)
         kSpeedButton_Vkl->setEnabled(true);

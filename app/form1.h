@@ -17,6 +17,10 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 
+namespace discovery {
+class TcmDeviceBox;
+}
+
 namespace comm {
 class TcmBaseIO;
 class TcmComm;
@@ -40,7 +44,7 @@ public:
     TkSpeedButton* Btn_W_dBm = nullptr;
     TkSpeedButton* kSpeedButton_Vkl = nullptr;
     QCheckBox* CheckBox1 = nullptr;
-    QComboBox* cmDeviceBox1 = nullptr;
+    discovery::TcmDeviceBox* cmDeviceBox1 = nullptr;
     TkLabel* Lbl_Freq = nullptr;
     TkEdit* kEdit_Freq = nullptr;
     TkLabel* kLabel1 = nullptr;
@@ -59,6 +63,9 @@ public:
     void Btn_ZeroClick();
     void Btn_W_dBmClick();
     void CheckBox1Click();
+
+    // Replaces Comm by a fresh component and lists the machine's ports anew.
+    void Reload_COM_PORT();
     void kEdit_FreqClick();
     void kEdit_FreqKeyDown(int key);
 
@@ -92,6 +99,7 @@ protected:
 private:
     void Build_Stored_Form();
     void Build_Comm();
+    void Fill_Port_Table();
     void Bind_Events();
     void Apply_Dpi_Table();
     void Set_Outer_Size(int width, int height);

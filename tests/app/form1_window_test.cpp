@@ -4,8 +4,10 @@
 #include "app/dpi_scaling.h"
 #include "app/form1.h"
 #include "app/unit1_state.h"
+#include "discovery/device_box.h"
 #include "runtime/decimal_separator.h"
 #include "runtime/error.h"
+#include "tests/app/port_sandbox.h"
 #include "tests/support/message_box_watcher.h"
 
 #include <gtest/gtest.h>
@@ -234,8 +236,10 @@ TEST_F(Form1Window, ErrorLeavingAHandlerIsReportedAndTheProgramGoesOn)
 
 TEST_F(Form1Window, ActivationFillsThePortTable)
 {
+    app_test::PortSandbox ports;
     auto form = shownForm();
-    form->cmDeviceBox1->addItems({"COM1", "COM3", "COM12"});
+    for (unsigned n : {12u, 1u, 3u})
+        ports.RegisterNode(n);
     QWidget other;
     other.show();
     other.activateWindow();
@@ -273,9 +277,10 @@ TEST_F(Form1Window, EntryThatIsNoPortStopsTheActivationWithAReport)
 
 TEST_F(Form1Window, PortTableIsNeverWrittenBeyondItsSize)
 {
+    app_test::PortSandbox ports;
+    for (unsigned i = 1; i <= 200; ++i)
+        ports.RegisterNode(i);
     auto form = shownForm();
-    for (int i = 1; i <= 200; ++i)
-        form->cmDeviceBox1->addItem(QString("COM%1").arg(i));
     form->FormActivate();
     EXPECT_EQ(app::Unit1().Port_Count, 200);
     EXPECT_EQ(app::Unit1().Port_Table[127], 128);
