@@ -4,6 +4,7 @@
 #include "app/dpi_scaling.h"
 #include "app/form1.h"
 #include "app/unit1_state.h"
+#include "comm/comm.h"
 #include "discovery/device_box.h"
 #include "runtime/decimal_separator.h"
 #include "runtime/error.h"
@@ -260,7 +261,15 @@ TEST_F(Form1Window, ActivationFillsThePortTable)
 TEST_F(Form1Window, EntryThatIsNoPortStopsTheActivationWithAReport)
 {
     auto form = shownForm();
-    form->cmDeviceBox1->addItems({"COM1", "COMx", "COM5"});
+    // An entry another discovery mode could give: the component's list holds it as it is.
+    form->Comm->DeviceListClear();
+    int data = 0;
+    for (const char* text : {"COM1", "COMx", "COM5"}) {
+        auto device = std::make_unique<discovery::TcmDevice>();
+        device->SetNameFriendly(text);
+        device->SetData(++data);
+        form->Comm->DeviceInsert(std::move(device));
+    }
     testing_support::MessageBoxWatcher watcher;
     QWidget other;
     other.show();
