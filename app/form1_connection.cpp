@@ -5,13 +5,13 @@
 #include "app/reply_number.h"
 #include "app/unit1_state.h"
 #include "comm/comm.h"
+#include "discovery/device_box.h"
 #include "runtime/message_box.h"
 #include "runtime/number_text.h"
 #include "runtime/pump.h"
 #include "runtime/tick.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 
 #include <algorithm>
 

@@ -5,7 +5,6 @@
 #include "app/unit1_state.h"
 #include "comm/comm.h"
 
-#include <QComboBox>
 
 namespace {
 

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 
 #include <algorithm>
 #include <cstdlib>
@@ -66,20 +65,6 @@ app::TForm1& WindowTest::Open_Window()
     fForm->show();
     fForm->activateWindow();
     QApplication::processEvents();
-    QComboBox* box = fForm->cmDeviceBox1;
-    if (box->count() == 0) {
-        // The plain list box stand-in knows no ports: list the registered ones.
-        std::vector<unsigned> numbers;
-        for (const auto& entry : std::filesystem::directory_iterator(platform::PortNameDirectory())) {
-            const std::string name = entry.path().filename().string();
-            if (name.rfind("COM", 0) == 0 && name.find('.') == std::string::npos)
-                numbers.push_back(static_cast<unsigned>(std::stoul(name.substr(3))));
-        }
-        std::sort(numbers.begin(), numbers.end());
-        for (unsigned n : numbers)
-            box->addItem(QString("COM%1").arg(n));
-        fForm->FormActivate();
-    }
     return *fForm;
 }
 

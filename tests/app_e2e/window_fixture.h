@@ -4,6 +4,7 @@
 // answers.
 
 #include "app/form1.h"
+#include "discovery/device_box.h"
 #include "platform/pseudo_terminal.h"
 #include "tests/app_e2e/scenario.h"
 #include "tests/support/message_box_watcher.h"
