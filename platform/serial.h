@@ -83,7 +83,8 @@ bool CancelIo(Handle h);
 // not again for bytes that stay unread. EV_TXEMPTY comes when the output
 // queue drains after a write. Line events (EV_CTS, EV_DSR, EV_RLSD, EV_RING,
 // EV_BREAK, EV_ERR) come only from drivers that count them (not ptys).
-// EV_RXFLAG is not reported.
+// EV_RX80FULL comes with an arrival that fills 80 % of the SetupComm input
+// size. EV_RXFLAG is not reported.
 bool WaitCommEvent(Handle h, std::uint32_t& mask, Event* cancel);
 bool SetCommMask(Handle h, std::uint32_t mask);
 bool GetCommMask(Handle h, std::uint32_t& mask);

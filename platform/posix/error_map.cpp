@@ -57,6 +57,11 @@ bool IsDeviceLoss(int err)
     return err == EIO || err == ENXIO || err == ENODEV || err == EPIPE;
 }
 
+bool IsUnsupported(int err)
+{
+    return err == ENOTTY || err == EINVAL;
+}
+
 MappedError MapErrno(int err, ErrnoContext context)
 {
     switch (err) {

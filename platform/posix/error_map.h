@@ -28,5 +28,8 @@ bool FailErrno(int err, ErrnoContext context = ErrnoContext::Io);
 
 // errno values after which the device is gone for good (unplugged, hung up).
 bool IsDeviceLoss(int err);
+// errno values of an optional ioctl the driver does not have (pseudo-terminals
+// lack most): no failure of the port, the feature is simply not there.
+bool IsUnsupported(int err);
 
 } // namespace platform::posix

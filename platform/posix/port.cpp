@@ -1,29 +1,24 @@
+// Opening and closing a port, and the checks every call starts with.
 #include "platform/posix/port.h"
 
 #include "platform/port_names.h"
-#include "platform/posix/baud_rate.h"
 #include "platform/posix/error_map.h"
 #include "platform/posix/line_settings.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/serial.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace platform::posix {
 namespace {
-
-// Optional ioctls: drivers without them (pseudo-terminals among them) say
-// so with ENOTTY or EINVAL, which is no failure of the port.
-bool Unsupported(int err)
-{
-    return err == ENOTTY || err == EINVAL;
-}
 
 bool AddToEpoll(int epoll, int fd, std::uint32_t events, std::uint32_t tag)
 {
@@ -31,6 +26,31 @@ bool AddToEpoll(int epoll, int fd, std::uint32_t events, std::uint32_t tag)
     ev.events = events;
     ev.data.u32 = tag;
     return epoll_ctl(epoll, EPOLL_CTL_ADD, fd, &ev) == 0;
+}
+
+// Replies are short; ask UART drivers to hand over received bytes at once.
+void RequestLowLatency(int fd)
+{
+    serial_struct info{};
+    if (ioctl(fd, TIOCGSERIAL, &info) != 0 || (info.flags & ASYNC_LOW_LATENCY))
+        return;
+    info.flags |= ASYNC_LOW_LATENCY;
+    ioctl(fd, TIOCSSERIAL, &info);
+}
+
+// Names the group the user has to join, when the device tells it.
+std::string AccessDeniedText(const std::filesystem::path& device)
+{
+    struct stat info {};
+    group entry{};
+    group* owner = nullptr;
+    char buffer[4096];
+    if (::stat(device.c_str(), &info) == 0 && info.st_gid != 0)
+        getgrgid_r(info.st_gid, &entry, buffer, sizeof buffer, &owner);
+    if (!owner || !owner->gr_name)
+        return MapErrno(EACCES, ErrnoContext::Open).text;
+    return std::string("Access is denied. The user must be a member of the group \"") + owner->gr_name +
+           "\" that owns " + device.string() + ".";
 }
 
 int OpenDevice(const std::string& name)
@@ -42,7 +62,11 @@ int OpenDevice(const std::string& name)
     }
     int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        SetErrnoError(errno, ErrnoContext::Open);
+        int err = errno;
+        if (err == EACCES || err == EPERM)
+            SetError(kErrorAccessDenied, AccessDeniedText(*path));
+        else
+            SetErrnoError(err, ErrnoContext::Open);
         return -1;
     }
     if (!isatty(fd)) {
@@ -90,6 +114,7 @@ std::shared_ptr<Port> Port::Open(const std::string& name)
         SetErrnoError(errno, ErrnoContext::Open);
         return nullptr;
     }
+    RequestLowLatency(fd);
     serial_icounter_struct counts{};
     port->fHasCounters = ioctl(fd, TIOCGICOUNT, &counts) == 0;
     port->ReadCounters(port->fEventBase);
@@ -180,249 +205,6 @@ bool Port::ReadCounters(Counters& c) const
     if (ioctl(fFd, TIOCGICOUNT, &s) != 0)
         return false;
     c = {s.cts, s.dsr, s.rng, s.dcd, s.frame, s.overrun, s.parity, s.brk, s.buf_overrun};
-    return true;
-}
-
-bool Port::SetMask(std::uint32_t mask)
-{
-    if (!Usable())
-        return false;
-    {
-        std::lock_guard lock(fMutex);
-        fMask = mask;
-    }
-    // A pending wait returns with an empty mask, as on Win32.
-    fMaskChanged.store(true);
-    Kick();
-    return true;
-}
-
-std::uint32_t Port::Mask() const
-{
-    std::lock_guard lock(fMutex);
-    return fMask;
-}
-
-bool Port::ClearError(std::uint32_t* errors, ComStat* stat)
-{
-    if (!Usable())
-        return false;
-    int inQueue = 0;
-    int outQueue = 0;
-    if (ioctl(fFd, FIONREAD, &inQueue) != 0)
-        return FailIo(errno);
-    if (ioctl(fFd, TIOCOUTQ, &outQueue) != 0 && !Unsupported(errno))
-        return FailIo(errno);
-    std::uint32_t flags = 0;
-    Counters now;
-    if (ReadCounters(now)) {
-        std::lock_guard lock(fMutex);
-        if (now.bufOverrun != fErrorBase.bufOverrun) flags |= CE_RXOVER;
-        if (now.overrun != fErrorBase.overrun) flags |= CE_OVERRUN;
-        if (now.parity != fErrorBase.parity) flags |= CE_RXPARITY;
-        if (now.frame != fErrorBase.frame) flags |= CE_FRAME;
-        if (now.brk != fErrorBase.brk) flags |= CE_BREAK;
-        fErrorBase = now;
-    }
-    if (errors)
-        *errors = flags;
-    if (stat) {
-        stat->Flags = 0;
-        stat->cbInQue = static_cast<std::uint32_t>(inQueue > 0 ? inQueue : 0);
-        stat->cbOutQue = static_cast<std::uint32_t>(outQueue > 0 ? outQueue : 0);
-        {
-            std::lock_guard lock(fMutex);
-            stat->cbOutQue += static_cast<std::uint32_t>(fPendingOutput.size());
-        }
-        int lines = 0;
-        termios t{};
-        if (tcgetattr(fFd, &t) == 0 && (t.c_cflag & CRTSCTS) && ioctl(fFd, TIOCMGET, &lines) == 0 &&
-            !(lines & TIOCM_CTS))
-            stat->Flags |= comstat_flags::fCtsHold;
-    }
-    return true;
-}
-
-bool Port::Setup(std::uint32_t inQueue, std::uint32_t outQueue)
-{
-    if (!Usable())
-        return false;
-    // The tty layer sizes its queues itself; the request is remembered for GetCommProperties.
-    std::lock_guard lock(fMutex);
-    fInQueue = inQueue;
-    fOutQueue = outQueue;
-    return true;
-}
-
-bool Port::GetState(Dcb& dcb)
-{
-    if (!Usable())
-        return false;
-    termios t{};
-    if (tcgetattr(fFd, &t) != 0)
-        return FailIo(errno);
-    std::uint32_t baud = ReadBaudRate(fFd).value_or(0);
-    std::lock_guard lock(fMutex);
-    dcb = ReadDcb(t, baud, fRecorded);
-    if (!fFramingKept) {
-        dcb.ByteSize = fRecorded.ByteSize;
-        dcb.Parity = fRecorded.Parity;
-    }
-    return true;
-}
-
-bool Port::SetState(const Dcb& dcb)
-{
-    if (!Usable())
-        return false;
-    termios t{};
-    if (tcgetattr(fFd, &t) != 0)
-        return FailIo(errno);
-    if (!ApplyDcb(dcb, t))
-        return Fail(kErrorInvalidParameter);
-    if (tcsetattr(fFd, TCSANOW, &t) != 0)
-        return FailIo(errno);
-    if (!StandardSpeed(dcb.BaudRate) && !WriteCustomBaudRate(fFd, dcb.BaudRate))
-        return FailIo(errno);
-    ApplyModemLines(dcb);
-    // A pseudo-terminal has no wire and keeps 8 bits without parity whatever it is told;
-    // the port then reports the framing it was given, as a virtual port driver would.
-    termios held{};
-    const tcflag_t framing = CSIZE | PARENB | PARODD | CMSPAR;
-    bool kept = tcgetattr(fFd, &held) == 0 && (held.c_cflag & framing) == (t.c_cflag & framing);
-    std::lock_guard lock(fMutex);
-    fRecorded = dcb;
-    fFramingKept = kept;
-    return true;
-}
-
-// DTR and RTS follow the DCB's control modes where the driver has modem lines.
-void Port::ApplyModemLines(const Dcb& dcb)
-{
-    int set = 0;
-    int clear = 0;
-    std::uint32_t dtr = dcb.Flags & dcb_flags::fDtrControlMask;
-    (dtr == 0 ? clear : set) |= TIOCM_DTR;
-    std::uint32_t rts = dcb.Flags & dcb_flags::fRtsControlMask;
-    if (rts == 0)
-        clear |= TIOCM_RTS;
-    else if (rts == 0x1000)
-        set |= TIOCM_RTS;
-    ioctl(fFd, TIOCMBIS, &set);
-    ioctl(fFd, TIOCMBIC, &clear);
-}
-
-bool Port::GetTimeouts(CommTimeouts& timeouts)
-{
-    if (!Usable())
-        return false;
-    std::lock_guard lock(fMutex);
-    timeouts = fTimeouts;
-    return true;
-}
-
-bool Port::SetTimeouts(const CommTimeouts& timeouts)
-{
-    if (!Usable())
-        return false;
-    std::lock_guard lock(fMutex);
-    fTimeouts = timeouts;
-    return true;
-}
-
-bool Port::Escape(std::uint32_t function)
-{
-    if (!Usable())
-        return false;
-    int bits = 0;
-    int rc = 0;
-    switch (function) {
-    case SETXOFF: rc = tcflow(fFd, TCOOFF); break;
-    case SETXON: rc = tcflow(fFd, TCOON); break;
-    case SETRTS: bits = TIOCM_RTS; rc = ioctl(fFd, TIOCMBIS, &bits); break;
-    case CLRRTS: bits = TIOCM_RTS; rc = ioctl(fFd, TIOCMBIC, &bits); break;
-    case SETDTR: bits = TIOCM_DTR; rc = ioctl(fFd, TIOCMBIS, &bits); break;
-    case CLRDTR: bits = TIOCM_DTR; rc = ioctl(fFd, TIOCMBIC, &bits); break;
-    case SETBREAK: rc = ioctl(fFd, TIOCSBRK); break;
-    case CLRBREAK: rc = ioctl(fFd, TIOCCBRK); break;
-    default: return Fail(kErrorInvalidParameter);
-    }
-    if (rc != 0 && !Unsupported(errno))
-        return FailIo(errno);
-    return true;
-}
-
-bool Port::ModemStatus(std::uint32_t& status)
-{
-    status = 0;
-    if (!Usable())
-        return false;
-    int lines = 0;
-    if (ioctl(fFd, TIOCMGET, &lines) != 0)
-        return Unsupported(errno) ? true : FailIo(errno);
-    if (lines & TIOCM_CTS) status |= MS_CTS_ON;
-    if (lines & TIOCM_DSR) status |= MS_DSR_ON;
-    if (lines & TIOCM_RNG) status |= MS_RING_ON;
-    if (lines & TIOCM_CAR) status |= MS_RLSD_ON;
-    return true;
-}
-
-bool Port::Purge(std::uint32_t flags)
-{
-    if (!Usable())
-        return false;
-    if (flags & ~(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
-        return Fail(kErrorInvalidParameter);
-    bool in = flags & (PURGE_RXABORT | PURGE_RXCLEAR);
-    bool out = flags & (PURGE_TXABORT | PURGE_TXCLEAR);
-    if (out) {
-        std::lock_guard lock(fMutex);
-        fPendingOutput.clear();
-    }
-    if (flags & PURGE_RXABORT)
-        fReadAborts.fetch_add(1);
-    if (flags & PURGE_TXABORT)
-        fWriteAborts.fetch_add(1);
-    if (flags & (PURGE_RXABORT | PURGE_TXABORT)) {
-        std::uint64_t one = 1;
-        (void)::write(fAbortFd, &one, sizeof one);
-    }
-    int rc = 0;
-    if (in || out)
-        rc = tcflush(fFd, in && out ? TCIOFLUSH : in ? TCIFLUSH : TCOFLUSH);
-    return rc == 0 ? true : FailIo(errno);
-}
-
-bool Port::TransmitChar(char c)
-{
-    if (!Usable())
-        return false;
-    ssize_t n = ::write(fFd, &c, 1);
-    if (n == 1) {
-        NoteWrite();
-        return true;
-    }
-    return FailIo(n < 0 ? errno : EAGAIN);
-}
-
-bool Port::Properties(CommProp& props)
-{
-    if (!Usable())
-        return false;
-    props = CommProp{};
-    props.wPacketLength = sizeof(CommProp);
-    props.wPacketVersion = 2;
-    props.dwServiceMask = 0x00000001;       // SP_SERIALCOMM
-    props.dwMaxBaud = 0x10000000;           // BAUD_USER: any rate
-    props.dwProvSubType = 0x00000001;       // PST_RS232
-    props.dwProvCapabilities = 0x01FB;      // DTR/DSR, RTS/CTS, parity check, XON/XOFF, XON/XOFF chars, timeouts, special chars
-    props.dwSettableParams = 0x007F;        // parity, baud, data bits, stop bits, handshaking, parity check, RLSD
-    props.dwSettableBaud = 0x1007FFFF;      // every standard rate and BAUD_USER
-    props.wSettableData = 0x000F;           // 5 to 8 data bits
-    props.wSettableStopParity = 0x1F07;     // 1, 1.5, 2 stop bits; none, odd, even, mark, space
-    std::lock_guard lock(fMutex);
-    props.dwCurrentTxQueue = fOutQueue;
-    props.dwCurrentRxQueue = fInQueue;
     return true;
 }
 

@@ -69,6 +69,7 @@ private:
     bool ReadCounters(Counters& c) const;
     std::uint32_t PendingEvents(std::uint32_t wanted);
     int EventCheckInterval(std::uint32_t wanted) const;
+    std::uint32_t InputAlmostFull(int queued) const;  // EV_RX80FULL or 0
     enum class IoWait { Ready, Timeout, Closed, Aborted };
     // Waits for the device, the timeout, a close, or a purge abort after `seen`.
     IoWait WaitForIo(short events, int timeoutMs, const std::atomic<std::uint32_t>* aborts = nullptr,
@@ -96,6 +97,7 @@ private:
     Dcb fRecorded;
     std::uint32_t fInQueue = 4096;
     std::uint32_t fOutQueue = 4096;
+    bool fHardwareFlow = false;  // CRTSCTS as last set
     bool fFramingKept = true;  // false where the driver forces its own byte size and parity (ptys)
     bool fTxPending = false;
     Counters fEventBase;  // counters at the last reported event

@@ -253,7 +253,7 @@ bool Port::Flush()
             return false;
         int queued = 0;
         if (ioctl(fFd, TIOCOUTQ, &queued) != 0) {
-            if (errno != ENOTTY && errno != EINVAL)
+            if (!IsUnsupported(errno))
                 return FailIo(errno);
             queued = 0;
         }

@@ -115,6 +115,12 @@ std::uint32_t Port::PendingEvents(std::uint32_t wanted)
     return events & wanted;
 }
 
+std::uint32_t Port::InputAlmostFull(int queued) const
+{
+    std::lock_guard lock(fMutex);
+    return static_cast<std::uint64_t>(queued) * 10 >= std::uint64_t{fInQueue} * 8 ? EV_RX80FULL : 0;
+}
+
 int Port::EventCheckInterval(std::uint32_t wanted) const
 {
     std::lock_guard lock(fMutex);
@@ -180,14 +186,16 @@ bool Port::WaitEvent(std::uint32_t& mask, Event* cancel)
             if (fMaskChanged.exchange(false))
                 return true;  // mask 0: the event mask was changed during the wait
         }
-        if (arrived && (wanted & EV_RXCHAR)) {
+        if (arrived && (wanted & (EV_RXCHAR | EV_RX80FULL))) {
             int queued = 0;
             if (ioctl(fFd, FIONREAD, &queued) != 0)
                 return FailIo(errno);
             // Bytes a reader took already are no news.
             if (queued > 0) {
-                mask = EV_RXCHAR;
-                return true;
+                mask = (EV_RXCHAR | InputAlmostFull(queued)) & wanted;
+                mask |= PendingEvents(wanted);
+                if (mask)
+                    return true;
             }
         }
     }

@@ -4,6 +4,9 @@
 #include <string>
 #include <thread>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 using namespace platform;
@@ -295,6 +298,42 @@ TEST_F(PortFixture, FlushWaitsForTheOutputQueue)
     EXPECT_TRUE(FlushFileBuffers(h));
     EXPECT_TRUE(CancelIo(h));
     EXPECT_EQ(Far().ReadExactly(3, 2000), "abc");
+}
+
+} // namespace
+
+namespace {
+
+// A user outside the device's group: run as nobody in a child process.
+TEST_F(PortFixture, PermissionDeniedNamesTheGroup)
+{
+    if (getuid() != 0)
+        GTEST_SKIP() << "needs root to become another user";
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        Handle h = OpenPort(Far().SlavePath());
+        std::string report = std::to_string(h == kInvalidHandle ? GetLastError() : 0) + "|" +
+                             SystemErrorText(kErrorAccessDenied);
+        (void)!::write(pipeFds[1], report.data(), report.size());
+        _exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string report;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(report.substr(0, report.find('|')), std::to_string(kErrorAccessDenied));
+    EXPECT_NE(report.find("Access is denied. The user must be a member of the group"), std::string::npos) << report;
 }
 
 } // namespace

@@ -25,7 +25,7 @@ TEST(SimulatorOptions, EveryOption)
                                        "bursts:1:1.2:10:2", "--delay", "cal=500", "--silent", "handshake",
                                        "--garbage", "model", "--answer", "zero=ERROR", "--split-bytes",
                                        "--byte-gap", "4", "--pull-after", "3000", "--back-after", "1000",
-                                       "--time-scale", "0.1", "--replace"});
+                                       "--time-scale", "0.1", "--replace", "-v"});
     const auto& c = options.config;
     EXPECT_EQ(c.comNumber, 7u);
     EXPECT_EQ(c.sensor.model, "KVAM-405");
@@ -44,6 +44,7 @@ TEST(SimulatorOptions, EveryOption)
     EXPECT_EQ(c.cableBackAfterMs, 1000u);
     EXPECT_DOUBLE_EQ(c.timeScale, 0.1);
     EXPECT_TRUE(c.replaceExisting);
+    EXPECT_TRUE(options.verbose);
 }
 
 TEST(SimulatorOptions, PowerProfiles)

@@ -24,7 +24,7 @@ protected:
 
 TEST_F(SensorSimProgramTest, RegistersAnswersAndUnregistersOnTerminate)
 {
-    fProcess.start(FLUXMIRA_SENSOR_SIM, {"--com", "8", "--model", "KVAM-609", "--serial", "77"});
+    fProcess.start(FLUXMIRA_SENSOR_SIM, {"--com", "8", "--model", "KVAM-609", "--serial", "77", "--verbose"});
     ASSERT_TRUE(fProcess.waitForStarted(5000));
     ASSERT_TRUE(fProcess.waitForReadyRead(5000));
     const QString line = QString::fromUtf8(fProcess.readLine()).trimmed();
@@ -36,6 +36,10 @@ TEST_F(SensorSimProgramTest, RegistersAnswersAndUnregistersOnTerminate)
     ASSERT_TRUE(Send("READ:NUMBER?"));
     EXPECT_EQ(Receive(4), "77\r\n");
     Close();
+    bool logged = false;
+    while (!logged && (fProcess.canReadLine() || fProcess.waitForReadyRead(2000)))
+        logged = fProcess.readLine().startsWith("<- number READ:NUMBER?");
+    EXPECT_TRUE(logged);
 
     fProcess.terminate();
     ASSERT_TRUE(fProcess.waitForFinished(5000));

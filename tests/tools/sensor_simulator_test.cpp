@@ -38,6 +38,8 @@ TEST_F(SensorSimulatorTest, AnswersTheHandshakeOnTheRegisteredPort)
     ASSERT_TRUE(Send("KVAM"));
     EXPECT_EQ(Receive(6), "KVAM\r\n");
     EXPECT_EQ(fSim->Log().Texts(), std::vector<std::string>{"KVAM"});
+    ASSERT_TRUE(fSim->LineSettings());
+    EXPECT_TRUE(fSim->LineSettings()->raw);
 }
 
 TEST_F(SensorSimulatorTest, IdentifiesAndPollsWithAnswersSplitIntoBytes)

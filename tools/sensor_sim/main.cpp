@@ -24,6 +24,10 @@ int main(int argc, char** argv)
         return 0;
     }
     sensor_sim::SensorSimulator simulator(options.config);
+    if (options.verbose)
+        simulator.OnCommand = [](const sensor_sim::Command& command) {
+            std::cout << "<- " << sensor_sim::KindName(command.kind) << " " << command.text << std::endl;
+        };
     try {
         simulator.Start();
     } catch (const std::exception& e) {

@@ -25,6 +25,7 @@ const char* const kUsage =
     "  --back-after MS     plug it back MS milliseconds after a pull\n"
     "  --time-scale F      real milliseconds per simulated millisecond (default 1)\n"
     "  --replace           take COM<n> over even when it names an existing device\n"
+    "  -v, --verbose       print every command received\n"
     "  CMD is one of handshake, model, number, power, cal, zero, ref-on, ref-off, freq.\n"
     "Runs until SIGINT or SIGTERM, then removes the port name.\n";
 
@@ -136,6 +137,8 @@ Options ParseOptions(const std::vector<std::string>& args)
         const std::string& arg = args[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--verbose" || arg == "-v") {
+            options.verbose = true;
         } else if (arg == "--replace") {
             c.replaceExisting = true;
         } else if (arg == "--split-bytes") {

@@ -12,6 +12,7 @@ namespace sensor_sim {
 struct Options {
     SimulatorConfig config;
     bool help = false;
+    bool verbose = false;  // print every command received
 };
 
 // Throws std::invalid_argument with a one-line reason on a bad argument.

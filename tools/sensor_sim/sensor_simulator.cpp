@@ -1,7 +1,6 @@
 #include "tools/sensor_sim/sensor_simulator.h"
 
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -99,6 +98,14 @@ bool SensorSimulator::CablePlugged() const
 {
     std::lock_guard lock(fMutex);
     return fPlugged;
+}
+
+std::optional<platform::TerminalSettings> SensorSimulator::LineSettings() const
+{
+    std::lock_guard lock(fMutex);
+    if (!fPty)
+        return std::nullopt;
+    return fPty->Settings();
 }
 
 void SensorSimulator::PullCable()
@@ -228,6 +235,8 @@ void SensorSimulator::Receive(const std::string& bytes, Clock::time_point now)
 void SensorSimulator::Handle(const Command& command, Clock::time_point now)
 {
     fLog.Add(command);
+    if (OnCommand)
+        OnCommand(command);
     std::optional<Answer> answer;
     bool split = false;
     Clock::duration gap{};

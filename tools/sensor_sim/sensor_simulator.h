@@ -25,6 +25,7 @@
 //   ... the program opens COM3 ...
 //   ASSERT_GE(sim.WaitForCommand("SENS:MEAS:POW?", 5s), 0);
 
+#include "platform/pseudo_terminal.h"
 #include "tools/sensor_sim/answer_queue.h"
 #include "tools/sensor_sim/command_log.h"
 #include "tools/sensor_sim/command_splitter.h"
@@ -33,6 +34,7 @@
 #include <condition_variable>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -41,9 +43,6 @@
 #include <thread>
 #include <vector>
 
-namespace platform {
-class PseudoTerminal;
-}
 
 namespace sensor_sim {
 
@@ -77,6 +76,8 @@ public:
     std::string PortName() const;       // "COM3"
     std::string DevicePath() const;     // the current slave path; empty while the cable is out
     bool CablePlugged() const;
+    // The line settings the program gave its end (baud rate, byte size, ...); empty while the cable is out.
+    std::optional<platform::TerminalSettings> LineSettings() const;
 
     // Both return once the change is done (COM<n> removed / registered again).
     // A pull also schedules the return when cableBackAfterMs is set.
@@ -101,6 +102,10 @@ public:
     void SetSerialNumber(const std::string& number);
     void SetSplitAnswers(bool split);
     std::uint64_t PollCount() const;
+
+    // Runs on the simulator's thread for every command, after it is logged.
+    // Assign before Start().
+    std::function<void(const Command&)> OnCommand;
 
 private:
     void Run();
