@@ -27,9 +27,12 @@ TForm1::TForm1(QWidget* parent)
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     fPpi = Widget_Ppi(this);
+    Create_Skin_Manager();
     Build_Stored_Form();
+    kSkinManager1->Loaded();
     Bind_Events();
     runtime::RunGuarded([this] { FormCreate(); });
+    Attach_Skin();
 }
 
 TForm1::~TForm1()

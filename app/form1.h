@@ -26,9 +26,9 @@ public:
 
     // Controls, by their stored names.
     QFrame* Panel1 = nullptr;
-    TkLabel* Label_Number = nullptr;
-    TkLabel* Label3 = nullptr;
-    TkLabel* Label_Status = nullptr;
+    QLabel* Label_Number = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label_Status = nullptr;
     TkSpeedButton* Btn_Zero = nullptr;
     TkSpeedButton* Btn_Cal = nullptr;
     TkSpeedButton* Btn_W_dBm = nullptr;
@@ -38,6 +38,7 @@ public:
     TkLabel* Lbl_Freq = nullptr;
     TkEdit* kEdit_Freq = nullptr;
     TkLabel* kLabel1 = nullptr;
+    skin::TkSkinManager* kSkinManager1 = nullptr;
 
     // Window events.
     void FormCreate();
@@ -82,6 +83,8 @@ protected:
 
 private:
     void Build_Stored_Form();
+    void Create_Skin_Manager();
+    void Attach_Skin();
     void Bind_Events();
     void Apply_Dpi_Table();
     void Set_Outer_Size(int width, int height);

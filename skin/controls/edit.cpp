@@ -114,6 +114,9 @@ QImage TkEdit::BuildImage()
 
 void TkEdit::paintEvent(QPaintEvent* event)
 {
+    // An edit made after the skin was set looks its section up here.
+    if (SkinData.SkinIndex < 0 && SkinData.Manager() && SkinData.Manager()->SkinActive())
+        SkinData.UpdateIndexes(this);
     const bool skinned = SkinData.Skinned();
     applySkinnedLook(skinned);
     if (!skinned) {

@@ -203,8 +203,10 @@ void BlendDisabled(QImage& image, const QImage& beneathImage)
         for (int x = 0; x < w; ++x) {
             if (qAlpha(b[x]) == 0 && (b[x] & 0xFFFFFFu) == 0xFF00FFu)
                 continue;
+            // Opaque over opaque stays opaque (the formula would give 254).
+            const int alpha = qAlpha(line[x]) == 255 && qAlpha(b[x]) == 255 ? 255 : mix(qAlpha(line[x]), qAlpha(b[x]));
             line[x] = qRgba(mix(qRed(line[x]), qRed(b[x])), mix(qGreen(line[x]), qGreen(b[x])),
-                            mix(qBlue(line[x]), qBlue(b[x])), mix(qAlpha(line[x]), qAlpha(b[x])));
+                            mix(qBlue(line[x]), qBlue(b[x])), alpha);
         }
     }
     image = own.convertToFormat(image.format());

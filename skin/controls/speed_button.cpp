@@ -253,7 +253,7 @@ void TkSpeedButton::enterEvent(QEnterEvent* event)
 {
     QToolButton::enterEvent(event);
     SkinData.FMouseAbove = true;
-    if (SkinData.Skinned()) {
+    if (skinnedNow()) {
         UpdateHoverGlow(this, SkinData, true);
         update();
     }

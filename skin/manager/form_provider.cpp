@@ -77,7 +77,8 @@ QPoint TkxProvider::ClientOrigin(const QWidget* window)
 
 void TkxProvider::apply()
 {
-    if (!fWindow || !fManager || !fManager->SkinActive())
+    // Also during the activation broadcast, before the skin is marked applied.
+    if (!fWindow || !fManager || !fManager->Active() || fManager->Model().gd.empty())
         return;
     if (fKind == Kind::Form)
         applyForm();
@@ -104,7 +105,8 @@ void TkxProvider::applyForm()
         fSavedFlags = w->windowFlags();
         fSavedPalette = w->palette();
         const bool visible = w->isVisible();
-        w->setWindowFlags(fSavedFlags | Qt::FramelessWindowHint);
+        // Button hints would bring the system frame back; the caption draws its own buttons.
+        w->setWindowFlags((fSavedFlags & (Qt::WindowType_Mask | Qt::WindowStaysOnTopHint)) | Qt::FramelessWindowHint);
         if (visible)
             w->show();
         w->setMouseTracking(true);
