@@ -76,7 +76,8 @@ std::string UsbIdentity(const fs::path& ttyDir)
         return {};
     const std::string port = ReadAttribute(device / "port_number");
     std::string interface;
-    for (fs::path dir = device; dir.has_relative_path(); dir = dir.parent_path()) {
+    const fs::path root = fs::weakly_canonical(SysfsRoot(), ec);
+    for (fs::path dir = device; dir.has_relative_path() && dir != root; dir = dir.parent_path()) {
         if (interface.empty())
             interface = ReadAttribute(dir / "bInterfaceNumber");
         const std::string vid = ReadAttribute(dir / "idVendor");

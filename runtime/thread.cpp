@@ -14,6 +14,7 @@ void Thread::Start()
     if (fThread.joinable())
         return;
     fThread = std::thread([this] {
+        fId.store(std::this_thread::get_id());
         try {
             Execute();
         } catch (...) {

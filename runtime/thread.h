@@ -23,7 +23,8 @@ public:
     bool Terminated() const { return fTerminated.load(); }
     bool Finished() const { return fFinished.load(); }
     void WaitFor();                // joins; on the GUI thread drains hand-overs meanwhile
-    bool IsCurrent() const { return std::this_thread::get_id() == fThread.get_id(); }
+    // Set by the thread itself first thing, so it holds even before Start() returns.
+    bool IsCurrent() const { return std::this_thread::get_id() == fId.load(); }
 
 protected:
     virtual void Execute() = 0;
@@ -33,6 +34,7 @@ protected:
 
 private:
     std::thread fThread;
+    std::atomic<std::thread::id> fId{};
     std::atomic<bool> fTerminated{false};
     std::atomic<bool> fFinished{false};
 };

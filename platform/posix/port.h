@@ -90,6 +90,7 @@ private:
     std::atomic<std::uint32_t> fReadAborts{0};
     std::atomic<std::uint32_t> fWriteAborts{0};
     bool fHasCounters = false;  // set once at open
+    bool fArrivalPending = false;  // only the thread owning fWaiting touches it
 
     mutable std::mutex fMutex;  // guards everything below
     std::uint32_t fMask = 0;

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <poll.h>
+#include <utility>
 #include <sys/epoll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -153,8 +154,10 @@ bool Port::WaitEvent(std::uint32_t& mask, Event* cancel)
             mask = events;
             return true;
         }
+        // An arrival left over from a wait that ended otherwise: look without blocking.
+        const int timeoutMs = fArrivalPending ? 0 : EventCheckInterval(wanted);
         epoll_event ready[4];
-        int n = epoll_wait(fEpoll, ready, 4, EventCheckInterval(wanted));
+        int n = epoll_wait(fEpoll, ready, 4, timeoutMs);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -173,6 +176,9 @@ bool Port::WaitEvent(std::uint32_t& mask, Event* cancel)
         }
         if (fClosed.load())
             return Fail(kErrorInvalidHandle);
+        // The edge is spent now; keep it for the next wait if this one ends otherwise.
+        if (arrived)
+            fArrivalPending = true;
         if (cancelled) {
             cancel->Reset();
             return Fail(kErrorOperationAborted);
@@ -186,7 +192,7 @@ bool Port::WaitEvent(std::uint32_t& mask, Event* cancel)
             if (fMaskChanged.exchange(false))
                 return true;  // mask 0: the event mask was changed during the wait
         }
-        if (arrived && (wanted & (EV_RXCHAR | EV_RX80FULL))) {
+        if (std::exchange(fArrivalPending, false) && (wanted & (EV_RXCHAR | EV_RX80FULL))) {
             int queued = 0;
             if (ioctl(fFd, FIONREAD, &queued) != 0)
                 return FailIo(errno);

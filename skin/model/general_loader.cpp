@@ -16,28 +16,25 @@ const QString kGlobalInfo = QStringLiteral("GLOBALINFO");
 constexpr int kSizingFrameWidth = 4;
 
 struct StateKeys {
-    const char* color;
-    const char* fontColor;
-    const char* left;
-    const char* top;
-    const char* right;
-    const char* bottom;
-    const char* glowColor;
-    const char* glowSize;
-    const char* gradientPercent;
-    const char* gradientData;
-    const char* imagePercent;
-    const char* transparency;
+    QString color, fontColor, left, top, right, bottom, glowColor, glowSize, gradientPercent, gradientData,
+        imagePercent, transparency;
 };
 
-constexpr StateKeys kStateKeys[3] = {
-    {"COLOR", "FONTCOLOR", "TCLEFT", "TCTOP", "TCRIGHT", "TCBOTTOM", "GCOL", "GSIZE", "GRADIENTPERCENT",
-     "GRADIENTDATA", "IMAGEPERCENT", "TRANSPARENCY"},
-    {"HOTCOLOR", "HOTFONTCOLOR", "HOTTCLEFT", "HOTTCTOP", "HOTTCRIGHT", "HOTTCBOTTOM", "HGCOL", "HGSIZE",
-     "HOTGRADIENTPERCENT", "HOTGRADIENTDATA", "HOTIMAGEPERCENT", "HOTTRANSPARENCY"},
-    {"COLOR2", "FONTCOLOR2", "TCLEFT2", "TCTOP2", "TCRIGHT2", "TCBOTTOM2", "GCOL2", "GSIZE2",
-     "GRADIENTPERCENT2", "GRADIENTDATA2", "IMAGEPERCENT2", "TRANSPARENCY2"},
-};
+// Built once: the keys of the three state rows.
+const StateKeys& stateKeys(int row)
+{
+    static const StateKeys rows[3] = {
+        {QStringLiteral("COLOR"), QStringLiteral("FONTCOLOR"), QStringLiteral("TCLEFT"), QStringLiteral("TCTOP"), QStringLiteral("TCRIGHT"), QStringLiteral("TCBOTTOM"), QStringLiteral("GCOL"),
+         QStringLiteral("GSIZE"), QStringLiteral("GRADIENTPERCENT"), QStringLiteral("GRADIENTDATA"), QStringLiteral("IMAGEPERCENT"), QStringLiteral("TRANSPARENCY")},
+        {QStringLiteral("HOTCOLOR"), QStringLiteral("HOTFONTCOLOR"), QStringLiteral("HOTTCLEFT"), QStringLiteral("HOTTCTOP"), QStringLiteral("HOTTCRIGHT"), QStringLiteral("HOTTCBOTTOM"),
+         QStringLiteral("HGCOL"), QStringLiteral("HGSIZE"), QStringLiteral("HOTGRADIENTPERCENT"), QStringLiteral("HOTGRADIENTDATA"), QStringLiteral("HOTIMAGEPERCENT"),
+         QStringLiteral("HOTTRANSPARENCY")},
+        {QStringLiteral("COLOR2"), QStringLiteral("FONTCOLOR2"), QStringLiteral("TCLEFT2"), QStringLiteral("TCTOP2"), QStringLiteral("TCRIGHT2"), QStringLiteral("TCBOTTOM2"),
+         QStringLiteral("GCOL2"), QStringLiteral("GSIZE2"), QStringLiteral("GRADIENTPERCENT2"), QStringLiteral("GRADIENTDATA2"), QStringLiteral("IMAGEPERCENT2"),
+         QStringLiteral("TRANSPARENCY2")},
+    };
+    return rows[row];
+}
 
 QString k(const char* key) { return QString::fromLatin1(key); }
 
@@ -79,6 +76,7 @@ public:
         m.CommonSkinData.ArrowStyle = global("ARROWSTYLE", 0);
 
         m.gd.clear();
+        m.invalidateLookups();
         const TkSectionReader reader(fOptions);
         for (const TkOptionsSection& section : fOptions.Sections())
             m.gd.push_back(readSection(reader, fOptions, section.Name));
@@ -108,9 +106,9 @@ private:
     void readGlobals()
     {
         TkSkinData& d = m.CommonSkinData;
-        d.Author = fOptions.ReadString(kGlobalInfo, k("AUTHOR"), QString());
-        d.Description = fOptions.ReadString(kGlobalInfo, k("DESCRIPTION"), QString());
-        d.MainFont = fOptions.ReadString(kGlobalInfo, k("MainFont"), QString());
+        d.Author = fOptions.ReadString(kGlobalInfo, QStringLiteral("AUTHOR"), QString());
+        d.Description = fOptions.ReadString(kGlobalInfo, QStringLiteral("DESCRIPTION"), QString());
+        d.MainFont = fOptions.ReadString(kGlobalInfo, QStringLiteral("MainFont"), QString());
         d.ExBorderWidth = global("BORDERWIDTH", 4);
         d.ExTitleHeight = scaledGlobal("TITLEHEIGHT", 30);
         if (d.ExTitleHeight <= 0)
@@ -199,18 +197,18 @@ public:
     static TkGenState readState(const TkSectionReader& r, const QString& s, const StateKeys& keys)
     {
         TkGenState st;
-        st.Color = r.ReadInt(s, k(keys.color), 0xFFFFFF);
-        st.FontColor.Color = r.ReadInt(s, k(keys.fontColor), 0);
-        st.FontColor.Left = r.ReadInt(s, k(keys.left), -1);
-        st.FontColor.Top = r.ReadInt(s, k(keys.top), -1);
-        st.FontColor.Right = r.ReadInt(s, k(keys.right), -1);
-        st.FontColor.Bottom = r.ReadInt(s, k(keys.bottom), -1);
-        st.GlowColor = r.ReadInt(s, k(keys.glowColor), 0xFFFFFF);
-        st.GlowSize = r.ReadInt(s, k(keys.glowSize), 0);
-        st.GradientPercent = r.ReadInt(s, k(keys.gradientPercent), 0);
-        st.ImagePercent = r.ReadInt(s, k(keys.imagePercent), 0);
-        st.Transparency = r.ReadInt(s, k(keys.transparency), 0);
-        const QString gradient = r.ReadText(s, k(keys.gradientData), QString());
+        st.Color = r.ReadInt(s, keys.color, 0xFFFFFF);
+        st.FontColor.Color = r.ReadInt(s, keys.fontColor, 0);
+        st.FontColor.Left = r.ReadInt(s, keys.left, -1);
+        st.FontColor.Top = r.ReadInt(s, keys.top, -1);
+        st.FontColor.Right = r.ReadInt(s, keys.right, -1);
+        st.FontColor.Bottom = r.ReadInt(s, keys.bottom, -1);
+        st.GlowColor = r.ReadInt(s, keys.glowColor, 0xFFFFFF);
+        st.GlowSize = r.ReadInt(s, keys.glowSize, 0);
+        st.GradientPercent = r.ReadInt(s, keys.gradientPercent, 0);
+        st.ImagePercent = r.ReadInt(s, keys.imagePercent, 0);
+        st.Transparency = r.ReadInt(s, keys.transparency, 0);
+        const QString gradient = r.ReadText(s, keys.gradientData, QString());
         if (gradient.size() < 4)
             st.GradientPercent = 0;
         else
@@ -222,22 +220,22 @@ public:
     {
         TkGeneralData g;
         g.ClassName = s;
-        g.ParentClass = table.ReadString(s, k("PARENTCLASS"), QString());
-        g.ReservedBoolean = r.ReadBool(s, k("RESERVEDBOOLEAN"), false);
-        g.GiveOwnFont = r.ReadBool(s, k("GIVEOWNFONT"), false);
-        g.GlowCount = r.ReadInt(s, k("GLOW"), 0, 255);
-        g.GlowMargin = r.ReadInt(s, k("GLOWMARGIN"), 0, 255);
-        g.States = r.ReadInt(s, k("STATES"), 3, 255);
-        g.OuterOffset.Left = r.ReadIntNoDefault(s, k("OUTOFFSL"), 255);
-        g.OuterOffset.Top = r.ReadIntNoDefault(s, k("OUTOFFST"), 255);
-        g.OuterOffset.Right = r.ReadIntNoDefault(s, k("OUTOFFSR"), 255);
-        g.OuterOffset.Bottom = r.ReadIntNoDefault(s, k("OUTOFFSB"), 255);
-        g.OuterOpacity = r.ReadInt(s, k("OUTOPACITY"), 200, 255);
-        g.OuterMode = r.ReadInt(s, k("OUTERMODE"), 2);
-        g.Props[0] = readState(r, s, kStateKeys[0]);
-        g.Props[1] = g.States < 2 ? g.Props[0] : readState(r, s, kStateKeys[1]);
-        g.UseState2 = r.ReadInt(s, k("USESTATE2"), 0) == 1;
-        g.Props[2] = g.UseState2 ? readState(r, s, kStateKeys[2]) : g.Props[1];
+        g.ParentClass = table.ReadString(s, QStringLiteral("PARENTCLASS"), QString());
+        g.ReservedBoolean = r.ReadBool(s, QStringLiteral("RESERVEDBOOLEAN"), false);
+        g.GiveOwnFont = r.ReadBool(s, QStringLiteral("GIVEOWNFONT"), false);
+        g.GlowCount = r.ReadInt(s, QStringLiteral("GLOW"), 0, 255);
+        g.GlowMargin = r.ReadInt(s, QStringLiteral("GLOWMARGIN"), 0, 255);
+        g.States = r.ReadInt(s, QStringLiteral("STATES"), 3, 255);
+        g.OuterOffset.Left = r.ReadIntNoDefault(s, QStringLiteral("OUTOFFSL"), 255);
+        g.OuterOffset.Top = r.ReadIntNoDefault(s, QStringLiteral("OUTOFFST"), 255);
+        g.OuterOffset.Right = r.ReadIntNoDefault(s, QStringLiteral("OUTOFFSR"), 255);
+        g.OuterOffset.Bottom = r.ReadIntNoDefault(s, QStringLiteral("OUTOFFSB"), 255);
+        g.OuterOpacity = r.ReadInt(s, QStringLiteral("OUTOPACITY"), 200, 255);
+        g.OuterMode = r.ReadInt(s, QStringLiteral("OUTERMODE"), 2);
+        g.Props[0] = readState(r, s, stateKeys(0));
+        g.Props[1] = g.States < 2 ? g.Props[0] : readState(r, s, stateKeys(1));
+        g.UseState2 = r.ReadInt(s, QStringLiteral("USESTATE2"), 0) == 1;
+        g.Props[2] = g.UseState2 ? readState(r, s, stateKeys(2)) : g.Props[1];
         return g;
     }
 
@@ -343,10 +341,10 @@ private:
 
     void addStandardSections()
     {
-        if (m.GetSkinIndex(k("TRANSPARENT")) < 0)
-            m.AddNewSection(k("TRANSPARENT"), -1, 1, 100, 0xFFFFFF, m.Palette[pcLabelText]);
-        if (m.GetSkinIndex(k("MAINCOLOR")) < 0)
-            m.AddNewSection(k("MAINCOLOR"), -1, 1, 0, m.Palette[pcMainColor], m.Palette[pcLabelText]);
+        if (m.GetSkinIndex(QStringLiteral("TRANSPARENT")) < 0)
+            m.AddNewSection(QStringLiteral("TRANSPARENT"), -1, 1, 100, 0xFFFFFF, m.Palette[pcLabelText]);
+        if (m.GetSkinIndex(QStringLiteral("MAINCOLOR")) < 0)
+            m.AddNewSection(QStringLiteral("MAINCOLOR"), -1, 1, 0, m.Palette[pcMainColor], m.Palette[pcLabelText]);
     }
 
     TkSkinModel& m;

@@ -19,29 +19,34 @@ const char* formatFor(const QString& name)
 
 } // namespace
 
-QImage To32BitKeyed(const QImage& Image)
+QImage To32BitKeyed(QImage Image)
 {
     if (Image.isNull())
         return Image;
-    if (Image.hasAlphaChannel())
-        return Image.convertToFormat(QImage::Format_ARGB32);
-    QImage out = Image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < out.height(); ++y) {
+    QImage out = std::move(Image);
+    const bool keyed = !out.hasAlphaChannel();
+    out.convertTo(QImage::Format_ARGB32);
+    if (!keyed)
+        return out;
+    const int width = out.width();
+    const int height = out.height();
+    for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
-            if ((line[x] & 0x00FFFFFFu) == 0x00FF00FFu)
-                line[x] = 0x00FF00FFu;
-        }
+        for (int x = 0; x < width; ++x)
+            line[x] = (line[x] & 0x00FFFFFFu) == 0x00FF00FFu ? 0x00FF00FFu : line[x];
     }
     return out;
 }
 
-QImage PremultiplyPng(const QImage& Image, bool DesktopComposition)
+QImage PremultiplyPng(QImage Image, bool DesktopComposition)
 {
-    QImage out = Image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < out.height(); ++y) {
+    QImage out = std::move(Image);
+    out.convertTo(QImage::Format_ARGB32);
+    const int width = out.width();
+    const int height = out.height();
+    for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const QRgb p = line[x];
             if (p == 0x00FFFFFFu) {
                 line[x] = 0;
@@ -74,10 +79,11 @@ QImage DecodeSkinImage(const QByteArray& Data, const QString& FileName, const Tk
         return {};
     if (qstrcmp(format, "PNG") == 0) {
         if (Rules.Version > 7.45 && Rules.Brightness <= 0)
-            return PremultiplyPng(image, Rules.DesktopComposition);
-        return image.convertToFormat(QImage::Format_ARGB32);
+            return PremultiplyPng(std::move(image), Rules.DesktopComposition);
+        image.convertTo(QImage::Format_ARGB32);
+        return image;
     }
-    return To32BitKeyed(image);
+    return To32BitKeyed(std::move(image));
 }
 
 } // namespace skin

@@ -9,12 +9,12 @@ namespace skin {
 
 // Makes a 32-bit ARGB image: every pixel opaque except the key colour
 // 0xFF00FF, which becomes fully transparent. Images with alpha are kept.
-QImage To32BitKeyed(const QImage& Image);
+QImage To32BitKeyed(QImage Image);  // pass by move: converted in place
 
 // The skin rule for PNG alpha: a transparent white pixel (0x00FFFFFF) becomes
 // 0, every other has each channel replaced by channel * alpha div 256; without
 // desktop composition channels of near-white pixels (all > 244) stop at 244.
-QImage PremultiplyPng(const QImage& Image, bool DesktopComposition);
+QImage PremultiplyPng(QImage Image, bool DesktopComposition);
 
 struct TkDecodeRules {
     double Version = 0;

@@ -77,6 +77,7 @@ public:
     void run()
     {
         m.ma.clear();
+        m.invalidateLookups();
         m.ExtArray.clear();
         m.MasterBitmap = QImage();
         loadMaster();
@@ -105,7 +106,7 @@ private:
         QImage image;
         if (!data.isEmpty())
             image.loadFromData(data);
-        m.MasterBitmap = To32BitKeyed(image);
+        m.MasterBitmap = To32BitKeyed(std::move(image));
     }
 
     void loadValue(int skinIndex, const TkOptionsSection& section, const TkOptionsKey& key)

@@ -1,6 +1,6 @@
 #include "skin/model/section_reader.h"
 
-#include <QSet>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -13,12 +13,13 @@ const QString kParentClass = QStringLiteral("PARENTCLASS");
 template <typename Visit>
 void walkChain(const TkOptionsTable& table, const QString& start, Visit visit)
 {
-    QSet<QString> seen;
+    QVarLengthArray<int, 16> seen;
     QString current = start;
-    while (table.SectionExists(current) && !seen.contains(current)) {
+    for (int index = table.IndexOfSection(current); index >= 0 && !seen.contains(index);
+         index = table.IndexOfSection(current)) {
         if (visit(current))
             return;
-        seen.insert(current);
+        seen.append(index);
         current = table.ReadString(current, kParentClass, QString());
     }
 }

@@ -1,6 +1,6 @@
 #include "skin/model/skin_model.h"
 
-#include <QSet>
+#include <QVarLengthArray>
 
 namespace skin {
 
@@ -35,6 +35,7 @@ void TkSkinModel::Clear()
     freeFonts();
     gd.clear();
     ma.clear();
+    invalidateLookups();
     ExtArray.clear();
     MasterBitmap = QImage();
     oe = {};
@@ -46,11 +47,26 @@ int TkSkinModel::GetSkinIndex(const QString& SkinSection) const
 {
     if (SkinSection.isEmpty())
         return -1;
-    for (std::size_t i = 0; i < gd.size(); ++i) {
-        if (gd[i].ClassName == SkinSection)
-            return int(i);
+    if (fSectionsIndexed != gd.size()) {
+        fSectionByName.clear();
+        for (std::size_t i = gd.size(); i-- > 0;)
+            fSectionByName.insert(gd[i].ClassName, int(i));  // the first of a name wins
+        fSectionsIndexed = gd.size();
     }
-    return -1;
+    return fSectionByName.value(SkinSection, -1);
+}
+
+const std::vector<int>& TkSkinModel::elementsOf(int SkinIndex) const
+{
+    if (fElementsIndexed != ma.size()) {
+        fElementsBySection.clear();
+        for (std::size_t i = 0; i < ma.size(); ++i)
+            fElementsBySection[ma[i].SkinIndex].push_back(int(i));
+        fElementsIndexed = ma.size();
+    }
+    static const std::vector<int> none;
+    const auto it = fElementsBySection.constFind(SkinIndex);
+    return it == fElementsBySection.constEnd() ? none : *it;
 }
 
 // Runs match(skinIndex) on the section and its parents, stopping at a parent
@@ -58,9 +74,9 @@ int TkSkinModel::GetSkinIndex(const QString& SkinSection) const
 template <typename Match>
 int TkSkinModel::findInChain(int SkinIndex, const QString& StopAt, Match match) const
 {
-    QSet<int> seen;
+    QVarLengthArray<int, 16> seen;
     while (IsValidSkinIndex(SkinIndex) && !seen.contains(SkinIndex)) {
-        seen.insert(SkinIndex);
+        seen.append(SkinIndex);
         const int found = match(SkinIndex);
         if (found >= 0)
             return found;
@@ -80,9 +96,9 @@ int TkSkinModel::GetMaskIndex(int SkinIndex, const QString& Mask) const
 int TkSkinModel::GetMaskIndex(int SkinIndex, const QString& SkinSection, const QString& Mask) const
 {
     return findInChain(SkinIndex, SkinSection, [&](int index) {
-        for (std::size_t i = 0; i < ma.size(); ++i) {
-            if (ma[i].SkinIndex == index && ma[i].PropertyName == Mask)
-                return int(i);
+        for (int i : elementsOf(index)) {
+            if (ma[std::size_t(i)].PropertyName == Mask)
+                return i;
         }
         return -1;
     });
@@ -109,10 +125,9 @@ int TkSkinModel::GetTextureIndex(int SkinIndex, const QString& PropName) const
 int TkSkinModel::GetTextureIndex(int SkinIndex, const QString& SkinSection, const QString& PropName) const
 {
     return findInChain(SkinIndex, SkinSection, [&](int index) {
-        for (std::size_t i = 0; i < ma.size(); ++i) {
-            if (ma[i].SkinIndex == index && ma[i].PropertyName == PropName
-                && ma[i].ImgType == TkxImgType::itisaTexture)
-                return int(i);
+        for (int i : elementsOf(index)) {
+            if (ma[std::size_t(i)].PropertyName == PropName && ma[std::size_t(i)].ImgType == TkxImgType::itisaTexture)
+                return i;
         }
         return -1;
     });

@@ -18,6 +18,7 @@
 #include "skin/model/options_table.h"
 #include "skin/model/types.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <array>
@@ -80,6 +81,8 @@ public:
     void Clear();
 
     // --- Queries ---
+    // Lookups keep name and element indexes that follow gd and ma as they
+    // grow; change names or owners of existing entries only through Clear().
     int GetSkinIndex(const QString& SkinSection) const;
     bool IsValidSkinIndex(int SkinIndex) const { return SkinIndex >= 0 && SkinIndex < int(gd.size()); }
     bool IsValidImgIndex(int ImageIndex) const { return ImageIndex >= 0 && ImageIndex < int(ma.size()); }
@@ -122,7 +125,15 @@ private:
     void initElementData();
     void applyFallbacks();
 
+    const std::vector<int>& elementsOf(int SkinIndex) const;
+    void invalidateLookups() const { fSectionsIndexed = fElementsIndexed = std::size_t(-1); }
+
     TkLoadSource fSource;
+    // Lookup caches, rebuilt whenever gd or ma has changed size.
+    mutable QHash<QString, int> fSectionByName;
+    mutable std::size_t fSectionsIndexed = 0;
+    mutable QHash<int, std::vector<int>> fElementsBySection;
+    mutable std::size_t fElementsIndexed = 0;
 };
 
 } // namespace skin

@@ -32,13 +32,20 @@ WaitResult Wait(Handle h, Event* cancel = nullptr)
 class AsyncWait {
 public:
     explicit AsyncWait(Handle h, Event* cancel = nullptr)
-        : fFuture(std::async(std::launch::async, [h, cancel] { return Wait(h, cancel); }))
+        : fHandle(h), fFuture(std::async(std::launch::async, [h, cancel] { return Wait(h, cancel); }))
     {
+    }
+    // A wait that never ended fails its test; closing the handle ends it, so the test ends too.
+    ~AsyncWait()
+    {
+        if (fFuture.valid() && !DoneWithin(0ms))
+            CloseHandle(fHandle);
     }
     bool DoneWithin(std::chrono::milliseconds ms) { return fFuture.wait_for(ms) == std::future_status::ready; }
     WaitResult Get() { return fFuture.get(); }
 
 private:
+    Handle fHandle;
     std::future<WaitResult> fFuture;
 };
 
@@ -119,6 +126,21 @@ TEST_F(Events, CancelEventAbortsTheWait)
     ASSERT_TRUE(Far().Write("x"));
     AsyncWait next(h, &cancel);
     ASSERT_TRUE(next.DoneWithin(3000ms));
+    EXPECT_EQ(next.Get().mask, EV_RXCHAR);
+}
+
+TEST_F(Events, AnArrivalSeenByAnAbortedWaitIsReportedByTheNext)
+{
+    Handle h = OpenWithMask(EV_RXCHAR);
+    Event cancel;
+    ASSERT_TRUE(Far().Write("a"));
+    std::this_thread::sleep_for(50ms);
+    cancel.Set();
+    WaitResult aborted = Wait(h, &cancel);
+    EXPECT_FALSE(aborted.ok);
+    EXPECT_EQ(aborted.error, kErrorOperationAborted);
+    AsyncWait next(h);
+    ASSERT_TRUE(next.DoneWithin(1000ms));
     EXPECT_EQ(next.Get().mask, EV_RXCHAR);
 }
 

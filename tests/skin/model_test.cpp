@@ -417,3 +417,33 @@ TEST(SkinModel, MaskLookupFollowsParents)
     EXPECT_FALSE(m.IsValidImgIndex(int(m.ma.size())));
     EXPECT_FALSE(m.IsValidSkinIndex(-1));
 }
+
+TEST(SkinModel, ReloadingAnotherSkinForgetsTheFirst)
+{
+    const TkOptionsTable first = TkOptionsTable::FromText(
+        u"[A]\r\nBORDERSMASK=^0000^0000^0030^0020^0003^0003^0003^0003^3^0^1^0\r\n");
+    const TkOptionsTable second = TkOptionsTable::FromText(
+        u"[B]\r\nBORDERSMASK=^0000^0000^0030^0020^0003^0003^0003^0003^3^0^1^0\r\n");
+    TkSkinModel model;
+    model.Load({&first, nullptr, {}});
+    model.Load({&second, nullptr, {}});
+    EXPECT_EQ(model.GetSkinIndex("A"), -1);
+    EXPECT_EQ(model.GetSkinIndex("B"), 0);
+    EXPECT_EQ(model.gd[0].BorderIndex, model.GetMaskIndex(0, "BORDERSMASK"));
+    EXPECT_EQ(model.ma.at(std::size_t(model.gd[0].BorderIndex)).ClassName, "B");
+}
+
+TEST(SkinModel, ElementRectanglesBeyondTheBitmapAreClipped)
+{
+    QImage master(10, 10, QImage::Format_RGB888);
+    master.fill(Qt::green);
+    const LoadedSkin skin(u"[GLOBALINFO]\r\nMASTERBITMAP=M.BMP\r\nHUGE=@0005@0005@9999@9999@1@0\r\n"
+                          u"MASKED=@0000@0000@0010@0016@1@1\r\nOUTSIDE=@0500@0500@0600@0600@1@0\r\n",
+                          {{"M.BMP", TkxFileType::ftBmp, encode(master, "BMP")}});
+    const TkSkinModel& m = skin.model;
+    const int global = m.ConstData.IndexGLobalInfo;
+    EXPECT_EQ(ElementImage(m, m.GetMaskIndex(global, "HUGE"), 0).size(), QSize(5, 5));
+    EXPECT_EQ(ElementImage(m, m.GetMaskIndex(global, "MASKED"), 0).size(), QSize(10, 8));
+    EXPECT_TRUE(ElementImage(m, m.GetMaskIndex(global, "OUTSIDE"), 0).isNull());
+    EXPECT_TRUE(ElementImage(m, -1, 0).isNull());
+}

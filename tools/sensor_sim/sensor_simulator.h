@@ -31,8 +31,8 @@
 #include "tools/sensor_sim/command_splitter.h"
 #include "tools/sensor_sim/sensor_responder.h"
 
-#include <condition_variable>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -42,7 +42,6 @@
 #include <string_view>
 #include <thread>
 #include <vector>
-
 
 namespace sensor_sim {
 
@@ -104,7 +103,7 @@ public:
     std::uint64_t PollCount() const;
 
     // Runs on the simulator's thread for every command, after it is logged.
-    // Assign before Start().
+    // Assign before Start(); it must not call Stop().
     std::function<void(const Command&)> OnCommand;
 
 private:

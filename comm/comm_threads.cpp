@@ -1,0 +1,114 @@
+#include "comm/comm_threads.h"
+
+#include "comm/custom_comm.h"
+#include "runtime/synchronize.h"
+#include "runtime/tick.h"
+
+namespace comm {
+
+// --- message thread ---------------------------------------------------------
+
+bool TMsgThread::Post(std::uint32_t message, std::uintptr_t wParam)
+{
+    return fQueue.Post({message, wParam, 0});
+}
+
+void TMsgThread::RequestEnd()
+{
+    Terminate();
+    Post(cmCommMsgQuitComEvent, 0);
+}
+
+void TMsgThread::Execute()
+{
+    if (!Com)
+        return;
+    while (!Terminated()) {
+        if (!fQueue.Get(glMsg) || !Com->IsOpen() || Terminated())
+            break;
+        if (glMsg.message == cmCommMsgQuitComEvent)
+            break;
+        if (glMsg.message == cmCommMsgComEvent)
+            Process(glMsg);
+    }
+    // Nobody reads the queue any more: let the event thread's posts fail.
+    fQueue.Close();
+}
+
+void TMsgThread::Process(const runtime::ThreadMessage& message)
+{
+    try {
+        if (runtime::HasApplication() && Com->UseMainThread()) {
+            runtime::Synchronize([this, &message] {
+                // A hand-over that runs after this thread was asked to end does nothing.
+                if (Terminated())
+                    return;
+                Com->fHandOverDepth.fetch_add(1);
+                struct Leave {
+                    std::atomic<int>& depth;
+                    ~Leave() { depth.fetch_sub(1); }
+                } leave{Com->fHandOverDepth};
+                Com->ProcessCommEvent(message);
+            });
+        } else {
+            Com->ProcessCommEvent(message);
+        }
+    } catch (...) {
+        // Only an OnFatalError handler can raise here; later events go on.
+    }
+}
+
+// --- event thread -----------------------------------------------------------
+
+void TCommThread::RequestEnd()
+{
+    Terminate();
+    ovl.Set();
+}
+
+void TCommThread::Execute()
+{
+    if (hDevice == platform::kInvalidHandle)
+        return;
+    do {
+        std::uint32_t mask = 0;
+        if (!platform::WaitCommEvent(hDevice, mask, &ovl)) {
+            if (WaitFailed(mask))
+                break;
+            mask = 0;
+        }
+        if (mask != 0)
+            PostMask(mask);
+    } while (!Terminated() && Com->IsOpen());
+}
+
+// Returns true when the thread has to leave its loop.
+bool TCommThread::WaitFailed(std::uint32_t mask)
+{
+    const platform::ErrorCode error = platform::GetLastError();
+    if (Terminated() || error == platform::kErrorInvalidHandle)
+        return true;
+    if (error == platform::kErrorOperationAborted)
+        return false;
+    if (error == platform::kErrorInvalidParameter && mask == 0) {
+        runtime::Sleep(1);  // retried, but never as a busy loop
+        return false;
+    }
+    Com->DropConnection(false);
+    return true;
+}
+
+void TCommThread::PostMask(std::uint32_t mask)
+{
+    while (!Terminated()) {
+        if (!Com->IsOpen())
+            return;
+        if (fMsgThread->Post(cmCommMsgComEvent, mask))
+            return;
+        if (fMsgThread->Finished())
+            return;
+        runtime::Sleep(0);
+    }
+}
+
+} // namespace comm

@@ -1,0 +1,42 @@
+#pragma once
+// The serial port component with its port number: opens "COM<n>" (or the
+// port of the selected device list entry) by name.
+
+#include "comm/custom_comm.h"
+
+namespace comm {
+
+class TcmCustomSerialComm : public TcmCustomComm {
+    Q_OBJECT
+public:
+    explicit TcmCustomSerialComm(QObject* owner = nullptr);
+    ~TcmCustomSerialComm() override;
+
+    std::uint16_t ComPortNo() const { return fComPortNo; }
+    // Closes the port, stores the number, reopens it when it was open (even
+    // for the same number) and notifies code 3.
+    void SetComPortNo(std::uint16_t value);
+    TComPort ComPort() const;
+    void SetComPort(TComPort value);
+    TcmEnumPorts EnumPorts() const { return fEnumPorts; }
+    void SetEnumPorts(TcmEnumPorts value) { fEnumPorts = value; }
+
+    int GetDeviceIndex() const override;
+    // Takes the port number of the device at index; an index outside the list is ignored.
+    void SetDeviceIndex(int index) override;
+    void DeviceListLoad() override;
+    // Empties the device list, loads it again and notifies code 3.
+    void Update() override;
+
+protected:
+    platform::Handle OpenDeviceHandle() override;
+    std::string GetPortDisplayName() const override;
+
+    platform::Handle fExtHandle = 0;  // a handle to adopt at the next open; 0 when none
+
+private:
+    std::uint16_t fComPortNo = 1;
+    TcmEnumPorts fEnumPorts = epQuickAll;
+};
+
+} // namespace comm
