@@ -5,6 +5,7 @@
 #include "app/glyphs.h"
 #include "app/skinned_kinds.h"
 #include "app/system_colors.h"
+#include "discovery/device_box.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,10 +68,9 @@ QWidget* createCheckBox(const ControlSpec& spec, QWidget* parent)
     return box;
 }
 
-// The port list box stands in as an empty drop-down list until the port list box exists.
 QWidget* createDeviceBox(const ControlSpec& spec, QWidget* parent)
 {
-    auto* box = new QComboBox(parent);
+    auto* box = new discovery::TcmDeviceBox(parent);
     box->setFrame((spec.flags & kFlat) == 0);
     return box;
 }

@@ -4,9 +4,13 @@
 #include "app/control_table.h"
 #include "app/dpi_scaling.h"
 #include "app/fonts.h"
+#include "app/stored_comm.h"
 #include "app/system_colors.h"
 #include "app/unit1_state.h"
+#include "comm/comm.h"
+#include "discovery/device_box.h"
 #include "runtime/application.h"
+#include "runtime/component.h"
 #include "runtime/decimal_separator.h"
 
 #include <QCheckBox>
@@ -29,6 +33,7 @@ TForm1::TForm1(QWidget* parent)
     fPpi = Widget_Ppi(this);
     Create_Skin_Manager();
     Build_Stored_Form();
+    Build_Comm();
     kSkinManager1->Loaded();
     Bind_Events();
     runtime::RunGuarded([this] { FormCreate(); });
@@ -80,13 +85,27 @@ void TForm1::Build_Stored_Form()
     find(kLabel1, "kLabel1");
 }
 
+void TForm1::Build_Comm()
+{
+    Comm = new comm::TcmComm(this);
+    runtime::LoadComponents(this, [this] {
+        Apply_Stored_Comm_Settings(*Comm);
+        Comm->OnAfterReceive = [this](comm::TcmBaseIO* com, const std::uint8_t* buffer, std::uint32_t received) {
+            CommAfterReceive(com, buffer, received);
+        };
+        // Binding makes the component list the machine's ports.
+        cmDeviceBox1->SetcmComm(Comm);
+        cmDeviceBox1->SetResetOnChanged(false);
+    });
+}
+
 void TForm1::Bind_Events()
 {
     connect(kSpeedButton_Vkl, &TkSpeedButton::clicked, this, [this] { kSpeedButton_VklClick(); });
     connect(Btn_Cal, &TkSpeedButton::clicked, this, [this] { Btn_CalClick(); });
     connect(Btn_Zero, &TkSpeedButton::clicked, this, [this] { Btn_ZeroClick(); });
     connect(Btn_W_dBm, &TkSpeedButton::clicked, this, [this] { Btn_W_dBmClick(); });
-    connect(CheckBox1, &QCheckBox::clicked, this, [this] { Run_Click_Handler([this] { CheckBox1Click(); }); });
+    connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
     kEdit_Freq->installEventFilter(this);
 }
 
@@ -103,6 +122,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 void TForm1::FormCreate()
 {
+    Comm->SetBaudRate(9600);
+    Comm->SetStreamProtocol(comm::spNone);
+    Comm->SetTraceStates(comm::TraceSet(comm::tsRxChar));
+    Comm->SetActive(false);
     Apply_Dpi_Table();
     kEdit_Freq->setReadOnly(true);
     Unit1State& u = Unit1();
@@ -116,6 +139,7 @@ void TForm1::FormCreate()
     u.Saved_Decimal_Separator = runtime::DecimalSeparator();
     if (u.Saved_Decimal_Separator == u',')
         runtime::SetDecimalSeparator(u'.');
+    cmDeviceBox1->Reload();
     u.Port_Count = static_cast<std::uint16_t>(cmDeviceBox1->count());
     if (u.Port_Count > 0)
         kSpeedButton_Vkl->setEnabled(true);
@@ -126,6 +150,8 @@ void TForm1::FormDestroy()
     if (fDestroyed)
         return;
     fDestroyed = true;
+    if (Comm)
+        Comm->SetActive(false);
     runtime::SetDecimalSeparator(Unit1().Saved_Decimal_Separator);
 }
 

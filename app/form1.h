@@ -6,6 +6,7 @@
 
 #include "app/skinned_kinds.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -15,6 +16,15 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
+
+namespace discovery {
+class TcmDeviceBox;
+}
+
+namespace comm {
+class TcmBaseIO;
+class TcmComm;
+} // namespace comm
 
 namespace app {
 
@@ -34,11 +44,14 @@ public:
     TkSpeedButton* Btn_W_dBm = nullptr;
     TkSpeedButton* kSpeedButton_Vkl = nullptr;
     QCheckBox* CheckBox1 = nullptr;
-    QComboBox* cmDeviceBox1 = nullptr;
+    discovery::TcmDeviceBox* cmDeviceBox1 = nullptr;
     TkLabel* Lbl_Freq = nullptr;
     TkEdit* kEdit_Freq = nullptr;
     TkLabel* kLabel1 = nullptr;
     skin::TkSkinManager* kSkinManager1 = nullptr;
+
+    // The serial port component (owned by the window; replaced when the port list is rebuilt).
+    QPointer<comm::TcmComm> Comm;
 
     // Window events.
     void FormCreate();
@@ -51,6 +64,9 @@ public:
     void Btn_ZeroClick();
     void Btn_W_dBmClick();
     void CheckBox1Click();
+
+    // Replaces Comm by a fresh component and lists the machine's ports anew.
+    void Reload_COM_PORT();
     void kEdit_FreqClick();
     void kEdit_FreqKeyDown(int key);
 
@@ -58,7 +74,7 @@ public:
     void Send_Command(const std::string& text);
     void Wait_Reply(std::uint32_t ms);
     void Show_Status(const std::string& text);
-    void CommAfterReceive(QObject* com, const std::uint8_t* buffer, std::uint32_t received);
+    void CommAfterReceive(comm::TcmBaseIO* com, const std::uint8_t* buffer, std::uint32_t received);
 
     std::string Format_W(const std::string& reply);
     std::string Format_dBm(const std::string& reply);
@@ -85,6 +101,8 @@ private:
     void Build_Stored_Form();
     void Create_Skin_Manager();
     void Attach_Skin();
+    void Build_Comm();
+    void Fill_Port_Table();
     void Bind_Events();
     void Apply_Dpi_Table();
     void Set_Outer_Size(int width, int height);

@@ -3,14 +3,17 @@
 
 #include "app/line_assembler.h"
 #include "app/unit1_state.h"
+#include "comm/comm.h"
 #include "runtime/pump.h"
 #include "runtime/tick.h"
 
 namespace app {
 
+// The bytes go out as they are, without a line end; a closed port sends nothing.
 void TForm1::Send_Command(const std::string& text)
 {
-    (void)text;
+    if (Comm)
+        Comm->SendString(text);
 }
 
 // Takes the full time even when the answer came early: commands are paired
@@ -27,7 +30,7 @@ void TForm1::Show_Status(const std::string& text)
     runtime::ProcessMessages();
 }
 
-void TForm1::CommAfterReceive(QObject* /*com*/, const std::uint8_t* buffer, std::uint32_t received)
+void TForm1::CommAfterReceive(comm::TcmBaseIO* /*com*/, const std::uint8_t* buffer, std::uint32_t received)
 {
     if (received == 0 || buffer == nullptr)
         return;

@@ -2,16 +2,25 @@
 #include "app/form1.h"
 
 #include "app/unit1_state.h"
+#include "comm/comm.h"
+#include "discovery/device_box.h"
 #include "runtime/number_text.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 
 #include <algorithm>
 
 namespace app {
 
 void TForm1::FormActivate()
+{
+    cmDeviceBox1->Reload();
+    Fill_Port_Table();
+}
+
+// Port_Count and Port_Table from the box's items; a parse error stops the
+// refill where it happened and leaves the On button as it was.
+void TForm1::Fill_Port_Table()
 {
     Unit1State& u = Unit1();
     u.Port_Count = static_cast<std::uint16_t>(cmDeviceBox1->count());
@@ -32,13 +41,38 @@ std::uint16_t TForm1::Parse_Port_Number(const std::string& entry)
 
 void TForm1::CheckBox1Click()
 {
-    if (CheckBox1->isChecked()) {
-        cmDeviceBox1->hide();
-        return;
+    Run_Click_Handler([this] {
+        if (CheckBox1->isChecked()) {
+            cmDeviceBox1->hide();
+            return;
+        }
+        cmDeviceBox1->show();
+        Reload_COM_PORT();
+        // From code: the component's port number stays until the user picks.
+        cmDeviceBox1->setCurrentIndex(cmDeviceBox1->count() > 0 ? 0 : -1);
+    });
+}
+
+void TForm1::Reload_COM_PORT()
+{
+    cmDeviceBox1->SetcmComm(nullptr);
+    if (Comm) {
+        Comm->SetActive(false);
+        delete Comm;
     }
-    cmDeviceBox1->show();
-    if (cmDeviceBox1->count() > 0)
-        cmDeviceBox1->setCurrentIndex(0);
+    // A fresh component starts from its defaults, not from the stored settings.
+    Comm = new comm::TcmComm(this);
+    Comm->SetBaudRate(9600);
+    Comm->SetStopBits(comm::sbOne);
+    Comm->SetTraceStates(comm::TraceSet(comm::tsRxChar));
+    Comm->SetStreamProtocol(comm::spNone);
+    Comm->OnAfterReceive = [this](comm::TcmBaseIO* com, const std::uint8_t* buffer, std::uint32_t received) {
+        CommAfterReceive(com, buffer, received);
+    };
+    cmDeviceBox1->clear();
+    cmDeviceBox1->SetcmComm(Comm);
+    cmDeviceBox1->Reload();
+    Fill_Port_Table();
 }
 
 } // namespace app

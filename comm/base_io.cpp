@@ -294,7 +294,8 @@ void TcmBaseIO::DoDataReceived(const std::uint8_t* buffer, std::uint32_t len)
 {
     if (HandOverToGui(buffer, len))
         return;
-    WriteLog(dlDebug, "Input data length: " + std::to_string(len));
+    if (fLog.load())  // no text is built per chunk without a log
+        WriteLog(dlDebug, "Input data length: " + std::to_string(len));
     TIgnoreTypes ignore = 0;
     if (auto* processor = fDataProcessor.load())
         processor->DoProcessing(buffer, len, ignore);

@@ -254,22 +254,18 @@ void TcmCustomComm::ClosePort()
 
 void TcmCustomComm::DropConnection(bool byRequest)
 {
-    {
-        // Exclusive: no platform call of another thread uses the handle while
-        // it is closed, and only one caller gets to close it.
-        std::unique_lock lock(fHandleLock);
-        const Handle h = fHandle.load();
-        if (h == kInvalidHandle)
-            return;
-        if (byRequest) {
-            std::uint32_t errors = 0;
-            ComStat stat;
-            if (ClearCommError(h, &errors, &stat) && stat.cbOutQue > 0)
-                PurgeComm(h, kPurgeAll);
-        }
-        fHandle.store(kInvalidHandle);
-        CloseDeviceHandle(h);
+    // Only one caller gets the handle: a close request and a loss noticed on
+    // the event thread never both release it.
+    const Handle h = fHandle.exchange(kInvalidHandle);
+    if (h == kInvalidHandle)
+        return;
+    if (byRequest) {
+        std::uint32_t errors = 0;
+        ComStat stat;
+        if (ClearCommError(h, &errors, &stat) && stat.cbOutQue > 0)
+            PurgeComm(h, kPurgeAll);
     }
+    CloseDeviceHandle(h);
     RaiseOnClose();
     NotifyCall(1);
     if (KeepConnection() && !byRequest)

@@ -8,7 +8,6 @@
 #include "runtime/thread.h"
 
 #include <memory>
-#include <shared_mutex>
 #include <vector>
 
 namespace comm {
@@ -108,12 +107,12 @@ protected:
     // classes with behaviour call it so no thread runs during their teardown.
     void Shutdown();
 
-    // Runs call with the handle under the shared lock; false (and the last
-    // error kErrorInvalidHandle) while closed.
+    // Runs call with the current handle; false (and the last error
+    // kErrorInvalidHandle) while closed. A handle closed meanwhile by another
+    // thread makes the call fail the same way: the platform never reuses one.
     template <class F>
     bool WithHandle(F&& call) const
     {
-        std::shared_lock lock(fHandleLock);
         const platform::Handle h = fHandle.load();
         if (h == platform::kInvalidHandle) {
             platform::SetLastError(platform::kErrorInvalidHandle);
@@ -142,7 +141,6 @@ private:
     std::unique_ptr<TMsgThread> MsgThread;
     std::unique_ptr<TCommThread> CommThread;
     std::vector<std::unique_ptr<runtime::Thread>> fRetired;  // threads stopped from within themselves
-    mutable std::shared_mutex fHandleLock;
     std::atomic<std::uint32_t> fSession{0};
     std::atomic<int> fHandOverDepth{0};
 

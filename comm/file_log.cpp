@@ -102,11 +102,12 @@ void TcmFileLog::OpenLocked()
 
 void TcmFileLog::WriteLine(const char* level, const std::string& text)
 {
-    const std::string stamp =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")).toStdString();
     std::string failure;
     {
         std::lock_guard lock(fMutex);
+        // Taken under the lock too: the C library's time zone state is shared.
+        const std::string stamp =
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")).toStdString();
         if (fFile.empty() || fFailed)
             return;
         OpenLocked();

@@ -84,19 +84,25 @@ bool CancelIo(Handle h);
 // queue drains after a write. Line events (EV_CTS, EV_DSR, EV_RLSD, EV_RING,
 // EV_BREAK, EV_ERR) come only from drivers that count them (not ptys).
 // EV_RX80FULL comes with an arrival that fills 80 % of the SetupComm input
-// size. EV_RXFLAG is not reported.
+// size. EV_RXFLAG is not reported. With an empty mask the wait ends only by
+// cancel, close, loss or a new mask.
 bool WaitCommEvent(Handle h, std::uint32_t& mask, Event* cancel);
 bool SetCommMask(Handle h, std::uint32_t mask);
 bool GetCommMask(Handle h, std::uint32_t& mask);
 
 bool ClearCommError(Handle h, std::uint32_t* errors, ComStat* stat);
 bool SetupComm(Handle h, std::uint32_t inQueue, std::uint32_t outQueue);
+// The settings as the terminal holds them. A pseudo-terminal keeps 8 bits
+// without parity whatever it is told; it then reports the byte size and
+// parity it was given.
 bool GetCommState(Handle h, Dcb& dcb);
 bool SetCommState(Handle h, const Dcb& dcb);
 bool GetCommConfig(Handle h, CommConfig& config);
 bool GetCommTimeouts(Handle h, CommTimeouts& timeouts);
 bool SetCommTimeouts(Handle h, const CommTimeouts& timeouts);
 bool EscapeCommFunction(Handle h, std::uint32_t function);
+// Drivers without modem lines (ptys) report no line on, successfully;
+// EscapeCommFunction's line changes then succeed doing nothing.
 bool GetCommModemStatus(Handle h, std::uint32_t& status);
 bool PurgeComm(Handle h, std::uint32_t flags);
 bool TransmitCommChar(Handle h, char c);

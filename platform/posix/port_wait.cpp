@@ -176,17 +176,17 @@ bool Port::WaitEvent(std::uint32_t& mask, Event* cancel)
         }
         if (fClosed.load())
             return Fail(kErrorInvalidHandle);
-        // The edge is spent now; keep it for the next wait if this one ends otherwise.
+        // The edges are spent now: keep them for the next wait if this one ends otherwise.
         if (arrived)
             fArrivalPending = true;
+        if (hungUp)
+            MarkLost();
         if (cancelled) {
             cancel->Reset();
             return Fail(kErrorOperationAborted);
         }
-        if (hungUp) {
-            MarkLost();
+        if (hungUp)
             return FailLost();
-        }
         if (kicked) {
             Drain(fKickFd);
             if (fMaskChanged.exchange(false))

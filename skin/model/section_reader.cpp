@@ -8,6 +8,9 @@ namespace skin {
 namespace {
 
 const QString kParentClass = QStringLiteral("PARENTCLASS");
+// Skins nest a few levels; a longer chain is hostile input and would make
+// every key read walk it.
+constexpr int kMaxChainDepth = 32;
 
 // Calls visit(section) for the section and its parents until visit returns true.
 template <typename Visit>
@@ -15,7 +18,8 @@ void walkChain(const TkOptionsTable& table, const QString& start, Visit visit)
 {
     QVarLengthArray<int, 16> seen;
     QString current = start;
-    for (int index = table.IndexOfSection(current); index >= 0 && !seen.contains(index);
+    for (int index = table.IndexOfSection(current);
+         index >= 0 && !seen.contains(index) && seen.size() < kMaxChainDepth;
          index = table.IndexOfSection(current)) {
         if (visit(current))
             return;

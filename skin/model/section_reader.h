@@ -1,7 +1,8 @@
 #pragma once
 // Reads keys of element sections, following "PARENTCLASS" while a key is
 // absent (or, for numbers, negative). A walk ends at a section that names
-// itself, at a name that is no section, and at any section already visited.
+// itself, at a name that is no section, at any section already visited, and
+// after 32 sections.
 
 #include "skin/model/options_table.h"
 

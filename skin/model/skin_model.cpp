@@ -74,8 +74,9 @@ const std::vector<int>& TkSkinModel::elementsOf(int SkinIndex) const
 template <typename Match>
 int TkSkinModel::findInChain(int SkinIndex, const QString& StopAt, Match match) const
 {
+    constexpr int maxDepth = 32;  // as deep as the options reader follows a chain
     QVarLengthArray<int, 16> seen;
-    while (IsValidSkinIndex(SkinIndex) && !seen.contains(SkinIndex)) {
+    while (IsValidSkinIndex(SkinIndex) && !seen.contains(SkinIndex) && seen.size() < maxDepth) {
         seen.append(SkinIndex);
         const int found = match(SkinIndex);
         if (found >= 0)

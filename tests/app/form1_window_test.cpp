@@ -4,9 +4,12 @@
 #include "app/dpi_scaling.h"
 #include "app/form1.h"
 #include "app/unit1_state.h"
+#include "comm/comm.h"
+#include "discovery/device_box.h"
 #include "runtime/decimal_separator.h"
 #include "runtime/error.h"
 #include "skin/manager/form_provider.h"
+#include "tests/app/port_sandbox.h"
 #include "tests/support/message_box_watcher.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +76,19 @@ TEST_F(Form1Window, LaysOutByTheDpiTableAt96Ppi)
     EXPECT_EQ(clientGeometry(*form, form->cmDeviceBox1), QRect(113, 143, 78, 26));
     EXPECT_EQ(clientGeometry(*form, form->kLabel1), QRect(377, 148, 29, 16));
     EXPECT_EQ(form->Label3->parentWidget(), form->Panel1);
+}
+
+// Run by ctest a second time with Qt's scaling off and a 120-ppi screen.
+TEST_F(Form1Window, LaysOutByTheDpiTableAt120Ppi)
+{
+    auto form = shownForm();
+    if (form->Ppi() != 120)
+        GTEST_SKIP() << "screen at " << form->Ppi() << " ppi";
+    EXPECT_EQ(form->frameGeometry().size(), QSize(531, 256));
+    EXPECT_EQ(clientGeometry(*form, form->Lbl_Freq), QRect(269, 184, 108, 20));
+    EXPECT_EQ(clientGeometry(*form, form->Panel1), QRect(12, 12, 445, 161));
+    EXPECT_EQ(clientGeometry(*form, form->CheckBox1), QRect(78, 185, 58, 21)) << "stored bounds scaled by the same ratio";
+    EXPECT_EQ(QFontInfo(form->Label3->font()).pixelSize(), 79);
 }
 
 TEST(DpiScaling, RoundsHalvesToEven)
@@ -189,6 +205,28 @@ TEST_F(Form1Window, CloseRequestIsHeldUntilTheClickHandlerReturns)
     EXPECT_FALSE(form->Close_Held());
 }
 
+TEST_F(Form1Window, HeldCloseEndsTheMessageLoopOnceTheHandlerReturns)
+{
+    auto form = shownForm();
+    bool visibleAtHandlerEnd = false;
+    QTimer::singleShot(0, form.get(), [&] {
+        form->Run_Click_Handler([&] {
+            QTimer::singleShot(20, form.get(), [&] { form->close(); });
+            form->Wait_Reply(300);
+            visibleAtHandlerEnd = form->isVisible();
+        });
+    });
+    bool timedOut = false;
+    QTimer::singleShot(5000, qApp, [&] {
+        timedOut = true;
+        QCoreApplication::quit();
+    });
+    QApplication::exec();
+    EXPECT_FALSE(timedOut) << "the message loop ended with the window";
+    EXPECT_TRUE(visibleAtHandlerEnd);
+    EXPECT_FALSE(form->isVisible());
+}
+
 TEST_F(Form1Window, CloseWithoutHandlerEndsAtOnce)
 {
     auto form = shownForm();
@@ -210,8 +248,10 @@ TEST_F(Form1Window, ErrorLeavingAHandlerIsReportedAndTheProgramGoesOn)
 
 TEST_F(Form1Window, ActivationFillsThePortTable)
 {
+    app_test::PortSandbox ports;
     auto form = shownForm();
-    form->cmDeviceBox1->addItems({"COM1", "COM3", "COM12"});
+    for (unsigned n : {12u, 1u, 3u})
+        ports.RegisterNode(n);
     QWidget other;
     other.show();
     other.activateWindow();
@@ -229,11 +269,38 @@ TEST_F(Form1Window, ActivationFillsThePortTable)
     EXPECT_TRUE(form->kSpeedButton_Vkl->isEnabled());
 }
 
-TEST_F(Form1Window, PortTableIsNeverWrittenBeyondItsSize)
+TEST_F(Form1Window, EntryThatIsNoPortStopsTheActivationWithAReport)
 {
     auto form = shownForm();
-    for (int i = 1; i <= 200; ++i)
-        form->cmDeviceBox1->addItem(QString("COM%1").arg(i));
+    // An entry another discovery mode could give: the component's list holds it as it is.
+    form->Comm->DeviceListClear();
+    int data = 0;
+    for (const char* text : {"COM1", "COMx", "COM5"}) {
+        auto device = std::make_unique<discovery::TcmDevice>();
+        device->SetNameFriendly(text);
+        device->SetData(++data);
+        form->Comm->DeviceInsert(std::move(device));
+    }
+    testing_support::MessageBoxWatcher watcher;
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QApplication::processEvents();
+    form->activateWindow();
+    QApplication::processEvents();
+    ASSERT_EQ(watcher.count(), 1);
+    EXPECT_EQ(watcher.texts().front(), "'x' is not a valid integer value");
+    EXPECT_EQ(app::Unit1().Port_Table[0], 1);
+    EXPECT_EQ(app::Unit1().Port_Table[2], 0) << "nothing after the failing entry";
+    EXPECT_FALSE(form->kSpeedButton_Vkl->isEnabled());
+}
+
+TEST_F(Form1Window, PortTableIsNeverWrittenBeyondItsSize)
+{
+    app_test::PortSandbox ports;
+    for (unsigned i = 1; i <= 200; ++i)
+        ports.RegisterNode(i);
+    auto form = shownForm();
     form->FormActivate();
     EXPECT_EQ(app::Unit1().Port_Count, 200);
     EXPECT_EQ(app::Unit1().Port_Table[127], 128);

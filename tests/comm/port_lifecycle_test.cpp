@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <mutex>
 #include <chrono>
 #include <thread>
 
@@ -77,9 +78,20 @@ TEST_F(PortTest, ConstructionDefaults)
     EXPECT_EQ(fresh.Config().dcb.Flags, 0x2015u);
 }
 
+// Notices may come from the event thread.
 struct Codes {
-    std::vector<int> codes;
-    void Notify(QObject*, std::int32_t code) { codes.push_back(code); }
+    void Notify(QObject*, std::int32_t code)
+    {
+        std::lock_guard lock(mutex);
+        fCodes.push_back(code);
+    }
+    std::vector<int> codes() const
+    {
+        std::lock_guard lock(mutex);
+        return fCodes;
+    }
+    mutable std::mutex mutex;
+    std::vector<int> fCodes;
 };
 
 TEST_F(PortTest, SameComPortNoWhileOpenReopensResetsAndNotifies)
@@ -91,9 +103,10 @@ TEST_F(PortTest, SameComPortNoWhileOpenReopensResetsAndNotifies)
     com->SetComPortNo(comm_test::kPortNumber);
     EXPECT_TRUE(com->Active());
     EXPECT_EQ(com->BytesSent(), 0u);
-    EXPECT_EQ(listener.codes, (std::vector<int>{2, 1, 2, 3}));
+    EXPECT_EQ(listener.codes(), (std::vector<int>{2, 1, 2, 3}));
     com->SetActive(false);
-    EXPECT_EQ(listener.codes.back(), 1);
+    EXPECT_EQ(listener.codes().back(), 1);
+    com.reset();  // its handlers refer to this test's locals
 }
 
 // --- lost connection ----------------------------------------------------------
@@ -113,12 +126,12 @@ TEST_F(PortTest, PulledCableClosesOnTheEventThreadAndReopenWorks)
     OpenOrFail();
     Far().CloseMaster();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (com->Active() && std::chrono::steady_clock::now() < deadline)
+    while (listener.codes().size() < 2 && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));  // no pumping needed
     ASSERT_FALSE(com->Active());
     EXPECT_EQ(closes.load(), 1);
     EXPECT_FALSE(closeOnGui.load());
-    EXPECT_EQ(listener.codes, (std::vector<int>{2, 1}));
+    EXPECT_EQ(listener.codes(), (std::vector<int>{2, 1}));
     comm_test::PumpFor(100);
     EXPECT_EQ(boxes.count(), 0) << "a lost connection raises nothing";
 
@@ -128,6 +141,7 @@ TEST_F(PortTest, PulledCableClosesOnTheEventThreadAndReopenWorks)
     EXPECT_EQ(Far().ReadExactly(4, 2000), "back");
     Far().Write("again");
     EXPECT_TRUE(comm_test::PumpUntil([&] { return received.Bytes() == "again"; }));
+    com.reset();  // its handlers refer to this test's locals
 }
 
 TEST_F(PortTest, KeepConnectionLogsOnceAboutTwoSecondsAfterALoss)
@@ -183,6 +197,7 @@ TEST_F(PortTest, RemovedLinksLeaveAWorkingPort)
     EXPECT_TRUE(comm_test::PumpUntil([&] { return received.Bytes() == "in"; }));
     com->SetActive(false);
     OpenOrFail();
+    com.reset();  // its handlers refer to this test's locals
 }
 
 // --- closing under load -------------------------------------------------------
@@ -240,6 +255,7 @@ TEST_F(PortTest, ClosingFromInsideTheReceiveHandler)
     EXPECT_EQ(calls, 1);
     OpenOrFail();  // reopening stops what the close had to leave running
     ASSERT_TRUE(comm_test::PumpUntil([&] { return calls >= 2; }));
+    com.reset();  // its handlers refer to this test's locals
 }
 
 TEST_F(PortTest, ReopeningFromInsideTheReceiveHandler)
@@ -253,6 +269,7 @@ TEST_F(PortTest, ReopeningFromInsideTheReceiveHandler)
     OpenOrFail();
     ASSERT_TRUE(comm_test::PumpUntil([&] { return calls >= 5; }));
     EXPECT_TRUE(com->Active());
+    com.reset();  // its handlers refer to this test's locals
 }
 
 TEST_F(PortTest, DestroyingAnOpenStreamingPort)

@@ -111,6 +111,7 @@ TEST_F(PortTest, ProcessorSeesEachChunkBeforeOnAfterReceive)
     EXPECT_EQ(trace, (std::vector<std::string>{"processor", "ping"}));
     EXPECT_EQ(processor.seen, "ping");
     com->SetDataProcessor(nullptr);
+    com.reset();  // its handlers refer to this test's locals
 }
 
 TEST_F(PortTest, FailingReceiveHandlerShowsItsTextAndReceptionGoesOn)
@@ -129,6 +130,7 @@ TEST_F(PortTest, FailingReceiveHandlerShowsItsTextAndReceptionGoesOn)
     Far().Write("good");
     EXPECT_TRUE(comm_test::PumpUntil([&] { return got == "badgood"; }));
     EXPECT_TRUE(com->Active());
+    com.reset();  // its handlers refer to this test's locals
 }
 
 TEST_F(PortTest, OnAfterSendOnlyWithTxEmptyTraced)
@@ -143,6 +145,7 @@ TEST_F(PortTest, OnAfterSendOnlyWithTxEmptyTraced)
     com->SendString("two");
     EXPECT_TRUE(comm_test::PumpUntil([&] { return sent > 0; }, 2000));
     Far().Read(100);
+    com.reset();  // its handlers refer to this test's locals
 }
 
 TEST_F(PortTest, ClosingAClosedPortOnlyReportsTxEmpty)
@@ -160,6 +163,7 @@ TEST_F(PortTest, ClosingAClosedPortOnlyReportsTxEmpty)
     com->SetComPortNo(comm_test::kPortNumber);  // closes the closed port
     EXPECT_EQ(reports, std::vector<TTraceStates>{TraceSet(tsTxEmpty)});
     EXPECT_EQ(closes, 0);
+    com.reset();  // its handlers refer to this test's locals
 }
 
 } // namespace

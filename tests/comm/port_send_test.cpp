@@ -82,6 +82,7 @@ TEST_F(PortTest, FailedWriteGoesToOnCommErrorNotToTheCaller)
     if (com->Active()) {
         EXPECT_EQ(errors, 1);
     }
+    com.reset();  // its handlers refer to this test's locals
 }
 
 TEST_F(PortTest, CountersResetOnEveryOpen)

@@ -37,6 +37,8 @@ protected:
 class ProbeComm : public comm::TcmComm {
 public:
     using comm::TcmComm::TcmComm;
+    // A subclass stops the port's threads before its own part goes away.
+    ~ProbeComm() override { Shutdown(); }
     using comm::TcmComm::RaiseFatalError;
     using comm::TcmComm::WriteLog;
     using comm::TcmComm::WriteLogFmt;

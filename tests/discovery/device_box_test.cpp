@@ -17,6 +17,7 @@
 #include <sys/socket.h>
 
 #include <memory>
+#include <thread>
 #include <vector>
 
 using comm::TcmComm;
@@ -261,4 +262,17 @@ TEST_F(DeviceBoxTest, SystemDeviceEventsReachTheBoxThroughItsHost)
     EXPECT_TRUE(QTest::qWaitFor([&] { return host.Box->count() == 2; }, 5000));
     EXPECT_EQ(Items(*host.Box), (QStringList{"COM1", "COM9"}));
     close(fds[1]);
+}
+
+TEST_F(DeviceBoxTest, NoticeFromAnotherThreadRefillsOnTheBoxThread)
+{
+    Register(1);
+    TcmComm comm;
+    TcmDeviceBox box;
+    box.SetcmComm(&comm);
+    Register(2);
+    std::thread([&] { comm.Update(); }).join();
+    EXPECT_EQ(Items(box), (QStringList{"COM1"})) << "the widget is not touched from the other thread";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Items(box), (QStringList{"COM1", "COM2"}));
 }

@@ -12,7 +12,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <random>
 #include <vector>
 
 using namespace discovery;
@@ -143,4 +145,23 @@ TEST(DeviceChangeSource, WithoutEventsStaysSilent)
     EXPECT_FALSE(closed.Listening());
     // The machine's own source: listens where udev broadcasts exist, else stays silent; either way it stops.
     platform::DeviceChangeSource machine([](const DeviceChange&) {});
+}
+
+TEST(DeviceEvent, DamagedDatagramsAreRejectedWithoutReadingPastThem)
+{
+    std::mt19937 random(7);
+    const std::string seeds[] = {Udev("add", "ttyUSB0"), Kernel("remove", "tty", "ttyACM0")};
+    for (int i = 0; i < 20000; ++i) {
+        std::string d = seeds[i % 2];
+        const int edits = 1 + int(random() % 4);
+        for (int e = 0; e < edits; ++e)
+            d[random() % d.size()] = char(random());
+        d.resize(random() % (d.size() + 1));
+        // An exact-size copy, so a read one byte too far is caught by the sanitizers.
+        const auto copy = std::make_unique<char[]>(d.size());
+        std::memcpy(copy.get(), d.data(), d.size());
+        const auto change = ParseDeviceEvent(copy.get(), d.size());
+        if (change)
+            EXPECT_FALSE(change->DeviceName.empty());
+    }
 }

@@ -13,8 +13,17 @@ void WriteFile(const fs::path& file, const std::string& text)
     std::ofstream(file) << text << '\n';
 }
 
+namespace {
+const char* const kVariables[3] = {"FLUXMIRA_SYSFS", "FLUXMIRA_DEVROOT", "FLUXMIRA_PORTS"};
+} // namespace
+
 MachineFixture::MachineFixture()
 {
+    for (int i = 0; i < 3; ++i)
+        if (const char* value = std::getenv(kVariables[i])) {
+            fSaved[i] = value;
+            fHadSaved[i] = true;
+        }
     fs::create_directories(Sys() / "class" / "tty");
     fs::create_directories(Dev());
     setenv("FLUXMIRA_SYSFS", Sys().c_str(), 1);
@@ -24,9 +33,12 @@ MachineFixture::MachineFixture()
 
 MachineFixture::~MachineFixture()
 {
-    unsetenv("FLUXMIRA_SYSFS");
-    unsetenv("FLUXMIRA_DEVROOT");
-    unsetenv("FLUXMIRA_PORTS");
+    for (int i = 0; i < 3; ++i) {
+        if (fHadSaved[i])
+            setenv(kVariables[i], fSaved[i].c_str(), 1);
+        else
+            unsetenv(kVariables[i]);
+    }
 }
 
 void MachineFixture::PlugUsb(const std::string& kernelName, const std::string& usbPath, const std::string& serial,

@@ -29,6 +29,8 @@ public:
 
 private:
     testing_support::TempDir fTemp;
+    std::string fSaved[3];
+    bool fHadSaved[3] = {};
 };
 
 void WriteFile(const std::filesystem::path& file, const std::string& text);

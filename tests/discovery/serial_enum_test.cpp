@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -196,4 +197,28 @@ TEST(DeviceListMerge, EndToEndFromThePortDirectory)
     LoadSerialDevices(epQuickAll, InsertInto(list));
     EXPECT_EQ(Entries(list), (std::vector<Entry>{{"COM1", 1, (machine.Dev() / "ttyUSB0").string()},
                                                  {"COM10", 10, (machine.Dev() / "pts4").string()}}));
+}
+
+TEST(RegistryPortList, ArbitraryDataKeepsTheListOrderedAndUnique)
+{
+    std::mt19937 random(11);
+    const char alphabet[] = "COMcom0123456789 \t=x-+";
+    for (int round = 0; round < 300; ++round) {
+        std::vector<PortRegistryValue> values;
+        for (int i = 0; i < 12; ++i) {
+            std::string data = random() % 2 ? "COM" : "";
+            for (int n = int(random() % 6); n > 0; --n)
+                data += alphabet[random() % (sizeof alphabet - 1)];
+            values.push_back({"v" + std::to_string(i), data});
+        }
+        TPortList ports;
+        ListSerialCommPorts(ports, true, values);
+        TcmDeviceList list(nullptr);
+        TcmCandidates none;
+        MergeSerialDevices(epQuickAll, ports, none, InsertInto(list));
+        for (int i = 1; i < list.Count(); ++i)
+            EXPECT_LT(list.Get(i - 1)->Data(), list.Get(i)->Data());
+        for (int i = 0; i < list.Count(); ++i)
+            EXPECT_EQ(list.Text(i).rfind("COM", 0), 0u);
+    }
 }

@@ -6,6 +6,7 @@
 #include "tests/support/temp_dir.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QStringDecoder>
@@ -446,4 +447,22 @@ TEST(SkinModel, ElementRectanglesBeyondTheBitmapAreClipped)
     EXPECT_EQ(ElementImage(m, m.GetMaskIndex(global, "MASKED"), 0).size(), QSize(10, 8));
     EXPECT_TRUE(ElementImage(m, m.GetMaskIndex(global, "OUTSIDE"), 0).isNull());
     EXPECT_TRUE(ElementImage(m, -1, 0).isNull());
+}
+
+TEST(SkinModel, HostileOptionsLoadQuickly)
+{
+    // A long PARENTCLASS chain, thousands of sections and a lying FontCount.
+    QString text = QStringLiteral("[GLOBALINFO]\r\nFontCount=2147483647\r\nFontFile0=X.TTF\r\n");
+    for (int i = 0; i < 3000; ++i)
+        text += QStringLiteral("[S%1]\r\nPARENTCLASS=S%2\r\nBORDERSMASK=^0000^0000^0004^0004^0001^0001^0001^0001^1^0^1^0\r\n")
+                    .arg(i)
+                    .arg(i + 1);
+    const TkOptionsTable table = TkOptionsTable::FromText(text);
+    TkSkinModel model;
+    QElapsedTimer timer;
+    timer.start();
+    model.Load({&table, nullptr, {}});
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(model.GetSkinIndex("S2999"), 3000);
+    EXPECT_EQ(model.gd[1].Props[0].Color, 0xFFFFFF);
 }
