@@ -31,7 +31,8 @@ namespace app {
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // WithSkin false builds the same window without its internal skin (for comparisons).
+    explicit TForm1(QWidget* parent = nullptr, bool WithSkin = true);
     ~TForm1() override;
 
     // Controls, by their stored names.
@@ -99,7 +100,7 @@ protected:
 
 private:
     void Build_Stored_Form();
-    void Create_Skin_Manager();
+    void Create_Skin_Manager(bool withSkin);
     void Attach_Skin();
     void Build_Comm();
     void Fill_Port_Table();

@@ -7,11 +7,13 @@
 
 namespace app {
 
-void TForm1::Create_Skin_Manager()
+void TForm1::Create_Skin_Manager(bool withSkin)
 {
     kSkinManager1 = new skin::TkSkinManager(this);
     kSkinManager1->setObjectName("kSkinManager1");
     kSkinManager1->BeginLoading();
+    if (!withSkin)
+        return;
     kSkinManager1->SetInternalSkins({skin::InternalStoredSkin()});
     // The folder of the machine the form was designed on; it exists nowhere else.
     kSkinManager1->SetSkinDirectory(QStringLiteral("D:\\Work\\Fluxmira\\Skins"));

@@ -5,11 +5,14 @@
 #include "runtime/decimal_separator.h"
 #include "skin/manager/form_provider.h"
 #include "skin/manager/hover_glow.h"
+#include "tests/app/port_sandbox.h"
+#include "tools/sensor_sim/sensor_simulator.h"
 #include "tools/skin_gen/internal_skin.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QEnterEvent>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -99,4 +102,45 @@ TEST_F(SkinnedMainWindow, Screenshots)
     EXPECT_NE(skin::TkHoverGlow::GlowOf(form->Btn_Zero), nullptr);
     EXPECT_EQ(form->Btn_Zero->CurrentState(), 1);
     saveShot(form.get(), "fluxmira_skinned_hover.png");
+}
+
+// While the loop polls a simulated sensor, the window is shot and switched off.
+TEST(SkinnedMainWindowPolling, ScreenshotWhilePolling)
+{
+    app::Unit1().Reset();
+    runtime::SetDecimalSeparator(u'.');
+    app_test::PortSandbox ports;
+    sensor_sim::SimulatorConfig config;
+    config.sensor.model = "KVAM-32/2";
+    config.sensor.power = sensor_sim::PowerProfile::Constant(0.0123);
+    sensor_sim::SensorSimulator sim(config);
+    sim.Start();
+    app::TForm1 form;
+    form.show();
+    form.activateWindow();
+    QApplication::processEvents();
+    if (!form.kSpeedButton_Vkl->isEnabled())
+        GTEST_SKIP() << "the simulated port is not listed";
+
+    bool shot = false;
+    QTimer watch;
+    int ticks = 0;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        ++ticks;
+        const auto commands = sim.Commands();
+        const auto polls = std::count(commands.begin(), commands.end(), std::string("SENS:MEAS:POW?"));
+        if (polls >= 3 && form.Label3->text() != "000.0 uW" && !shot) {
+            saveShot(&form, "fluxmira_skinned_polling.png");
+            shot = true;
+        }
+        if (shot || ticks > 80) {
+            watch.stop();
+            form.kSpeedButton_Vkl->click();  // Off
+        }
+    });
+    watch.start(100);
+    form.kSpeedButton_Vkl->click();  // On: returns when the loop has ended
+    watch.stop();
+    if (!shot)
+        GTEST_SKIP() << "the window did not poll the simulated sensor";
 }

@@ -6,6 +6,7 @@
 #include "tests/skin_controls/test_skin.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/temp_dir.h"
+#include "tools/skin_preview_send/preview_sender.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -150,4 +151,17 @@ TEST_F(LivePreview, RecordThatFailsToLoadKeepsTheSkinAndItsFolder)
     EXPECT_EQ(manager.SkinName(), "Base");
     EXPECT_EQ(manager.SkinDirectory(), path(dir));
     EXPECT_GE(manager.GetSkinIndex("SPEEDBUTTON"), 0);
+}
+
+TEST_F(LivePreview, SenderToolShowsAFolderSkin)
+{
+    const QString folder = skin_ui_test::WriteFolderSkin(path(dir), "Sent", "[SENTMARK]\r\nCOLOR=1\r\n");
+    QString error;
+    const QByteArray record = skin_preview::RecordForFolder(folder, &error);
+    ASSERT_EQ(record.size(), kPreviewRecordSize) << error.toStdString();
+    ASSERT_TRUE(skin_preview::SendRecord(server.Path(), record, &error)) << error.toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.SkinName() == "Sent"; }, 3000));
+    EXPECT_GE(manager.GetSkinIndex("SENTMARK"), 0);
+    EXPECT_TRUE(skin_preview::RecordForFolder(path(dir) + "/missing", &error).isEmpty());
+    EXPECT_FALSE(skin_preview::SendRecord(path(dir) + "/nobody", record, &error));
 }
