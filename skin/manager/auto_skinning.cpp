@@ -62,8 +62,13 @@ bool TkAutoSkinner::eventFilter(QObject* watched, QEvent* event)
 {
     if ((event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
-        if (w->isWindow())
-            Offer(w);
+        if (!w->isWindow() || TkxProvider::ProviderOf(w))
+            return false;
+        // Re-framing a window inside its own show would re-enter it: offered right after.
+        QMetaObject::invokeMethod(this, [this, window = QPointer<QWidget>(w)] {
+            if (window)
+                Offer(window);
+        }, Qt::QueuedConnection);
     }
     return false;
 }
