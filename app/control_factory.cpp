@@ -43,7 +43,8 @@ QWidget* createSpeedButton(const ControlSpec& spec, QWidget* parent)
 
 QWidget* createLabel(const ControlSpec& spec, QWidget* parent)
 {
-    TkLabel* label = Create_Label(parent);
+    QLabel* label = spec.kind == ControlKind::SkinnedLabel ? Create_Label(parent) : new QLabel(parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setText(QString::fromUtf8(spec.text));
     if (spec.flags & kAlignRight)
         label->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -78,7 +79,8 @@ QWidget* createByKind(const ControlSpec& spec, QWidget* parent)
 {
     switch (spec.kind) {
     case ControlKind::Panel: return createPanel(spec, parent);
-    case ControlKind::Label: return createLabel(spec, parent);
+    case ControlKind::Label:
+    case ControlKind::SkinnedLabel: return createLabel(spec, parent);
     case ControlKind::SpeedButton: return createSpeedButton(spec, parent);
     case ControlKind::CheckBox: return createCheckBox(spec, parent);
     case ControlKind::DeviceBox: return createDeviceBox(spec, parent);

@@ -29,10 +29,10 @@ const ControlSpec kControls[] = {
      kChecked, 2},
     {"cmDeviceBox1", ControlKind::DeviceBox, nullptr, {113, 143, 78, 26}, nullptr, {kUnicodeFont, 13, false},
      kFlat, 0},
-    {"Lbl_Freq", ControlKind::Label, nullptr, {200, 147, 64, 16}, "Freq, GHz", {kUnicodeFont, 12, true, kDk}},
+    {"Lbl_Freq", ControlKind::SkinnedLabel, nullptr, {200, 147, 64, 16}, "Freq, GHz", {kUnicodeFont, 12, true, kDk}},
     {"kEdit_Freq", ControlKind::Edit, nullptr, {294, 143, 71, 23}, "0.02",
      {kUnicodeFont, 13, false, SysColor::Black}, kAlignCenter | kReadOnly, 3},
-    {"kLabel1", ControlKind::Label, nullptr, {377, 148, 29, 16}, "V1.0", {kUnicodeFont, 12, true, kDk}},
+    {"kLabel1", ControlKind::SkinnedLabel, nullptr, {377, 148, 29, 16}, "V1.0", {kUnicodeFont, 12, true, kDk}},
 };
 
 const DpiRow kDpiRows[] = {

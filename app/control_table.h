@@ -10,7 +10,8 @@ namespace app {
 
 inline constexpr int kDesignPpi = 96;
 
-enum class ControlKind { Panel, Label, SpeedButton, CheckBox, DeviceBox, Edit };
+// SkinnedLabel: a label of the skinning layer (TkLabel); Label: a standard one.
+enum class ControlKind { Panel, Label, SpeedButton, CheckBox, DeviceBox, Edit, SkinnedLabel };
 
 // System colours the stored form names (mapped onto the platform's palette).
 enum class SysColor { None, WindowText, DarkShadow, Window, BtnFace, Black };

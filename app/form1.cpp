@@ -26,15 +26,18 @@
 
 namespace app {
 
-TForm1::TForm1(QWidget* parent)
+TForm1::TForm1(QWidget* parent, bool WithSkin)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     fPpi = Widget_Ppi(this);
+    Create_Skin_Manager(WithSkin);
     Build_Stored_Form();
     Build_Comm();
+    kSkinManager1->Loaded();
     Bind_Events();
     runtime::RunGuarded([this] { FormCreate(); });
+    Attach_Skin();
 }
 
 TForm1::~TForm1()

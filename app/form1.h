@@ -32,14 +32,15 @@ namespace app {
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // WithSkin false builds the same window without its internal skin (for comparisons).
+    explicit TForm1(QWidget* parent = nullptr, bool WithSkin = true);
     ~TForm1() override;
 
     // Controls, by their stored names.
     QFrame* Panel1 = nullptr;
-    TkLabel* Label_Number = nullptr;
-    TkLabel* Label3 = nullptr;
-    TkLabel* Label_Status = nullptr;
+    QLabel* Label_Number = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label_Status = nullptr;
     TkSpeedButton* Btn_Zero = nullptr;
     TkSpeedButton* Btn_Cal = nullptr;
     TkSpeedButton* Btn_W_dBm = nullptr;
@@ -49,6 +50,7 @@ public:
     TkLabel* Lbl_Freq = nullptr;
     TkEdit* kEdit_Freq = nullptr;
     TkLabel* kLabel1 = nullptr;
+    skin::TkSkinManager* kSkinManager1 = nullptr;
 
     // The serial port component (owned by the window; replaced when the port list is rebuilt).
     QPointer<comm::TcmComm> Comm;
@@ -99,6 +101,8 @@ protected:
 
 private:
     void Build_Stored_Form();
+    void Create_Skin_Manager(bool withSkin);
+    void Attach_Skin();
     void Build_Comm();
     void Fill_Port_Table();
     void Bind_Events();

@@ -1,21 +1,19 @@
 #pragma once
 // The skinned kinds of control of the main window (speed button, edit box,
-// label). Until the skinning layer provides them, ordinary Qt controls with
-// the same texts, fonts and events stand in; the window refers to them only
-// through these names and the factory functions, so the skinned classes can
-// take their place here.
+// label): the skinning layer's controls, made through these factory
+// functions so the window builds them all alike.
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QToolButton>
+#include "skin/controls/edit.h"
+#include "skin/controls/label.h"
+#include "skin/controls/speed_button.h"
 
 class QWidget;
 
 namespace app {
 
-using TkSpeedButton = QToolButton;
-using TkEdit = QLineEdit;
-using TkLabel = QLabel;
+using TkSpeedButton = skin::TkSpeedButton;
+using TkEdit = skin::TkEdit;
+using TkLabel = skin::TkLabel;
 
 TkSpeedButton* Create_Speed_Button(QWidget* parent);
 TkEdit* Create_Edit(QWidget* parent);

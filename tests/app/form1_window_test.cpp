@@ -8,6 +8,7 @@
 #include "discovery/device_box.h"
 #include "runtime/decimal_separator.h"
 #include "runtime/error.h"
+#include "skin/manager/form_provider.h"
 #include "tests/app/port_sandbox.h"
 #include "tests/support/message_box_watcher.h"
 
@@ -29,6 +30,14 @@
 namespace {
 
 using app::TForm1;
+
+// A control's bounds in the window's client area (below the skin's caption).
+QRect clientGeometry(const TForm1& form, const QWidget* control)
+{
+    if (control->parentWidget() != &form)
+        return control->geometry();
+    return control->geometry().translated(-skin::TkxProvider::ClientOrigin(&form));
+}
 
 class Form1Window : public testing::Test {
 protected:
@@ -53,19 +62,19 @@ TEST_F(Form1Window, LaysOutByTheDpiTableAt96Ppi)
     ASSERT_EQ(form->Ppi(), 96);
     EXPECT_EQ(form->frameGeometry().size(), QSize(425, 205));
     EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "the window is not resizable";
-    EXPECT_EQ(form->Lbl_Freq->geometry(), QRect(215, 147, 86, 16)) << "not its stored 200, 147, 64 wide";
+    EXPECT_EQ(clientGeometry(*form, form->Lbl_Freq), QRect(215, 147, 86, 16)) << "not its stored 200, 147, 64 wide";
     for (const app::DpiRow& row : app::Dpi_Table()) {
         if (!row.name)
             continue;
         const auto* control = form->findChild<QWidget*>(row.name);
         ASSERT_NE(control, nullptr) << row.name;
-        EXPECT_EQ(control->geometry(), QRect(row.design.left, row.design.top, row.design.width, row.design.height))
+        EXPECT_EQ(clientGeometry(*form, control), QRect(row.design.left, row.design.top, row.design.width, row.design.height))
             << row.name;
     }
     // Not in the DPI table: stored bounds.
-    EXPECT_EQ(form->CheckBox1->geometry(), QRect(62, 148, 46, 17));
-    EXPECT_EQ(form->cmDeviceBox1->geometry(), QRect(113, 143, 78, 26));
-    EXPECT_EQ(form->kLabel1->geometry(), QRect(377, 148, 29, 16));
+    EXPECT_EQ(clientGeometry(*form, form->CheckBox1), QRect(62, 148, 46, 17));
+    EXPECT_EQ(clientGeometry(*form, form->cmDeviceBox1), QRect(113, 143, 78, 26));
+    EXPECT_EQ(clientGeometry(*form, form->kLabel1), QRect(377, 148, 29, 16));
     EXPECT_EQ(form->Label3->parentWidget(), form->Panel1);
 }
 
@@ -76,9 +85,9 @@ TEST_F(Form1Window, LaysOutByTheDpiTableAt120Ppi)
     if (form->Ppi() != 120)
         GTEST_SKIP() << "screen at " << form->Ppi() << " ppi";
     EXPECT_EQ(form->frameGeometry().size(), QSize(531, 256));
-    EXPECT_EQ(form->Lbl_Freq->geometry(), QRect(269, 184, 108, 20));
-    EXPECT_EQ(form->Panel1->geometry(), QRect(12, 12, 445, 161));
-    EXPECT_EQ(form->CheckBox1->geometry(), QRect(78, 185, 58, 21)) << "stored bounds scaled by the same ratio";
+    EXPECT_EQ(clientGeometry(*form, form->Lbl_Freq), QRect(269, 184, 108, 20));
+    EXPECT_EQ(clientGeometry(*form, form->Panel1), QRect(12, 12, 445, 161));
+    EXPECT_EQ(clientGeometry(*form, form->CheckBox1), QRect(78, 185, 58, 21)) << "stored bounds scaled by the same ratio";
     EXPECT_EQ(QFontInfo(form->Label3->font()).pixelSize(), 79);
 }
 
@@ -108,10 +117,12 @@ TEST_F(Form1Window, StartsIdle)
 {
     auto form = shownForm();
     EXPECT_EQ(form->windowTitle(), "Fluxmira");
-    const Qt::WindowFlags flags = form->windowFlags();
-    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    // The skin draws the caption: minimise and close, no maximise.
+    const skin::TkxProvider* frame = skin::TkxProvider::ProviderOf(form.get());
+    ASSERT_NE(frame, nullptr);
+    EXPECT_FALSE(frame->Layout().MinimizeButton.isEmpty());
+    EXPECT_FALSE(frame->Layout().CloseButton.isEmpty());
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(form->Label_Status->text(), "i");
     EXPECT_EQ(form->Label3->text(), "000.0 uW");
     EXPECT_EQ(form->Label_Number->text(), "");

@@ -1,0 +1,376 @@
+#include "skin/manager/form_provider.h"
+
+#include "runtime/application.h"
+#include "skin/manager/auto_skinning.h"
+#include "skin/manager/skin_command.h"
+#include "skin/manager/skin_manager.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWidget>
+#include <QWindow>
+
+namespace skin {
+namespace {
+
+const char* kProviderProperty = "fluxmiraSkinProvider";
+
+QList<QPointer<TkxProvider>>& attachments()
+{
+    static QList<QPointer<TkxProvider>> list;
+    return list;
+}
+
+bool isOverlay(const QObject* o) { return o->property("fluxmiraSkinOverlay").toBool(); }
+
+} // namespace
+
+TkxProvider::TkxProvider(QWidget* window, TkSkinManager* manager, Kind kind)
+    : QObject(window), fWindow(window), fManager(manager), fKind(kind)
+{
+    window->setProperty(kProviderProperty, QVariant::fromValue<QObject*>(this));
+    window->installEventFilter(this);
+    attachments().append(this);
+}
+
+TkxProvider::~TkxProvider()
+{
+    attachments().removeAll(this);
+    attachments().removeAll(nullptr);
+    if (fWindow) {
+        fWindow->removeEventFilter(this);
+        fWindow->setProperty(kProviderProperty, QVariant());
+    }
+}
+
+TkxProvider* TkxProvider::Attach(QWidget* window, TkSkinManager* manager, Kind kind)
+{
+    if (TkxProvider* existing = ProviderOf(window))
+        return existing;
+    auto* provider = new TkxProvider(window, manager, kind);
+    provider->apply();
+    return provider;
+}
+
+TkxProvider* TkxProvider::ProviderOf(const QWidget* window)
+{
+    return window ? qobject_cast<TkxProvider*>(window->property(kProviderProperty).value<QObject*>()) : nullptr;
+}
+
+QList<TkxProvider*> TkxProvider::Attachments()
+{
+    QList<TkxProvider*> list;
+    for (const QPointer<TkxProvider>& p : attachments()) {
+        if (p && p->fWindow)
+            list.append(p);
+    }
+    return list;
+}
+
+QPoint TkxProvider::ClientOrigin(const QWidget* window)
+{
+    const TkxProvider* p = ProviderOf(window);
+    return p ? p->fShift : QPoint();
+}
+
+void TkxProvider::apply()
+{
+    // Also during the activation broadcast, before the skin is marked applied.
+    if (!fWindow || !fManager || !fManager->Active() || fManager->Model().gd.empty())
+        return;
+    if (fKind == Kind::Form)
+        applyForm();
+    else
+        applyDialogColours(true);
+    fApplied = true;
+}
+
+void TkxProvider::remove()
+{
+    if (!fApplied || !fWindow)
+        return;
+    fApplied = false;
+    if (fKind == Kind::Form)
+        removeForm();
+    else
+        applyDialogColours(false);
+}
+
+void TkxProvider::applyForm()
+{
+    QWidget* w = fWindow;
+    if (!fFramed) {
+        fSavedFlags = w->windowFlags();
+        fSavedPalette = w->palette();
+        const bool visible = w->isVisible();
+        // Button hints would bring the system frame back; the caption draws its own buttons.
+        w->setWindowFlags((fSavedFlags & (Qt::WindowType_Mask | Qt::WindowStaysOnTopHint)) | Qt::FramelessWindowHint);
+        if (visible)
+            w->show();
+        w->setMouseTracking(true);
+        fFramed = true;
+    }
+    fLayout = FrameLayout(fManager->Model(), w->size(), fSavedFlags.testFlag(Qt::WindowMinimizeButtonHint));
+    shiftChildren(QPoint(fLayout.Border, fLayout.TitleHeight));
+    QPalette palette = fSavedPalette;
+    if (const auto plain = PlainClientColor(fManager->Model()))
+        palette.setColor(QPalette::Window, *plain);
+    w->setPalette(palette);
+    adaptLabels(true);
+    rebuild();
+    w->update();
+}
+
+void TkxProvider::removeForm()
+{
+    QWidget* w = fWindow;
+    adaptLabels(false);
+    shiftChildren(QPoint());
+    if (fFramed) {
+        const bool visible = w->isVisible();
+        w->setWindowFlags(fSavedFlags);
+        w->setPalette(fSavedPalette);
+        if (visible && !QCoreApplication::closingDown())
+            w->show();
+        fFramed = false;
+    }
+    fImage = QImage();
+    w->update();
+}
+
+void TkxProvider::shiftChildren(QPoint offset)
+{
+    const QPoint delta = offset - fShift;
+    fShift = offset;
+    if (delta.isNull())
+        return;
+    for (QObject* child : fWindow->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && !widget->isWindow() && !isOverlay(widget))
+            widget->move(widget->pos() + delta);
+    }
+}
+
+void TkxProvider::adaptLabels(bool skinned)
+{
+    if (!skinned) {
+        for (auto it = fSavedLabels.cbegin(); it != fSavedLabels.cend(); ++it) {
+            if (QWidget* label = it.key(); fWindow->isAncestorOf(label)) {
+                label->setPalette(it.value());
+                label->setAutoFillBackground(fSavedFill.value(label));
+            }
+        }
+        fSavedLabels.clear();
+        fSavedFill.clear();
+        return;
+    }
+    if (!fManager || !(fManager->SkinningRules() & srThirdParty))
+        return;
+    const QColor colour = ToQColor(fManager->Model().Palette[pcLabelText]);
+    for (QLabel* label : fWindow->findChildren<QLabel*>()) {
+        if (label->inherits("skin::TkLabel") || HasExclusionTag(label))
+            continue;
+        if (!fSavedLabels.contains(label)) {
+            fSavedLabels.insert(label, label->palette());
+            fSavedFill.insert(label, label->autoFillBackground());
+        }
+        QPalette palette = fSavedLabels.value(label);
+        palette.setColor(QPalette::WindowText, colour);
+        label->setPalette(palette);
+        if (fManager->LabelsOptions.TransparentAlways)
+            label->setAutoFillBackground(false);
+    }
+}
+
+void TkxProvider::applyDialogColours(bool skinned)
+{
+    QWidget* w = fWindow;
+    if (!skinned) {
+        w->setPalette(fSavedPalette);
+        return;
+    }
+    if (!fApplied)
+        fSavedPalette = w->palette();
+    const TkSkinModel& m = fManager->Model();
+    QPalette palette = fSavedPalette;
+    palette.setColor(QPalette::Window, PlainClientColor(m).value_or(ToQColor(m.Palette[pcMainColor])));
+    palette.setColor(QPalette::WindowText, ToQColor(m.Palette[pcLabelText]));
+    palette.setColor(QPalette::Base, ToQColor(m.Palette[pcEditBG]));
+    palette.setColor(QPalette::Text, ToQColor(m.Palette[pcEditText]));
+    palette.setColor(QPalette::Button, ToQColor(m.Palette[pcBtnColor1Normal]));
+    palette.setColor(QPalette::ButtonText, ToQColor(m.Palette[pcBtnFontNormal]));
+    palette.setColor(QPalette::Highlight, ToQColor(m.Palette[pcSelectionBG_Focused]));
+    palette.setColor(QPalette::HighlightedText, ToQColor(m.Palette[pcSelectionText_Focused]));
+    w->setPalette(palette);
+}
+
+void TkxProvider::rebuild()
+{
+    if (!fApplied && !fFramed)
+        return;
+    QWidget* w = fWindow;
+    if (w->size().isEmpty() || !fManager)
+        return;
+    fLayout = FrameLayout(fManager->Model(), w->size(), fSavedFlags.testFlag(Qt::WindowMinimizeButtonHint));
+    fState.Title = w->windowTitle();
+    fState.Font = QApplication::font("QMdiSubWindowTitleBar");
+    fState.Font.setBold(true);
+    fState.Font.setPixelSize(13);
+    fState.Icon = w->windowIcon().isNull() ? QImage() : w->windowIcon().pixmap(20, 20).toImage();
+    fState.Active = w->isActiveWindow() || !w->isVisible() || QGuiApplication::platformName() == u"offscreen";
+    QImage image(w->size(), QImage::Format_ARGB32_Premultiplied);
+    PaintFormFrame(image, fManager->Model(), fLayout, fState);
+    fImage = image;
+}
+
+void TkxProvider::paint()
+{
+    if (fImage.size() != fWindow->size())
+        rebuild();
+    QPainter p(fWindow);
+    p.drawImage(0, 0, fImage);
+}
+
+void TkxProvider::answer(TkSkinCommandEvent& e)
+{
+    if (!fApplied || !fManager)
+        return;
+    const TkSkinModel& model = fManager->Model();
+    if (e.Command == KM_GETBACKGROUND) {
+        if (fKind == Kind::Dialog)
+            return;
+        if (fImage.size() != fWindow->size())
+            rebuild();
+        const QRect client = fWindow->rect().marginsRemoved(fLayout.Client());
+        const auto plain = PlainClientColor(model);
+        if (plain && client.contains(e.Bounds))
+            e.BeneathColor = *plain;
+        else
+            e.BeneathImage = fImage.copy(e.Bounds);
+        e.Answered = true;
+    } else if (e.Command == KM_GETSECTION) {
+        const int form = model.GetSkinIndex(QStringLiteral("FORM"));
+        e.Result = model.IsValidSkinIndex(form) ? form + 1 : -1;
+        e.Answered = true;
+    }
+}
+
+void TkxProvider::setHot(TkTitleButton hot)
+{
+    if (fState.Hot == hot)
+        return;
+    fState.Hot = hot;
+    rebuild();
+    fWindow->update(fLayout.Caption);
+}
+
+bool TkxProvider::mouse(QEvent* event)
+{
+    auto* me = static_cast<QMouseEvent*>(event);
+    const QPoint pos = me->position().toPoint();
+    const TkTitleButton at = fLayout.ButtonAt(pos);
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        setHot(at);
+        return fState.Pressed != TkTitleButton::None;
+    case QEvent::MouseButtonPress:
+        if (me->button() != Qt::LeftButton || !fLayout.Caption.contains(pos))
+            return false;
+        if (at != TkTitleButton::None) {
+            fState.Pressed = at;
+            rebuild();
+            fWindow->update(fLayout.Caption);
+        } else if (QWindow* handle = fWindow->windowHandle()) {
+            handle->startSystemMove();
+        }
+        return true;
+    case QEvent::MouseButtonRelease: {
+        const TkTitleButton pressed = fState.Pressed;
+        if (pressed == TkTitleButton::None)
+            return false;
+        fState.Pressed = TkTitleButton::None;
+        rebuild();
+        fWindow->update(fLayout.Caption);
+        if (pressed == at) {
+            QPointer<QWidget> w = fWindow;
+            runtime::RunGuarded([&] {
+                if (pressed == TkTitleButton::Close)
+                    w->close();
+                else
+                    w->showMinimized();
+            });
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool TkxProvider::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != fWindow)
+        return false;
+    if (event->type() == TkSkinCommandEvent::EventType()) {
+        answer(*static_cast<TkSkinCommandEvent*>(event));
+        return false;
+    }
+    if (fKind != Kind::Form || !fApplied)
+        return false;
+    switch (event->type()) {
+    case QEvent::Paint:
+        paint();
+        return false;
+    case QEvent::Resize:
+    case QEvent::WindowTitleChange:
+    case QEvent::WindowIconChange:
+    case QEvent::ActivationChange:
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+        rebuild();
+        fWindow->update();
+        return false;
+    case QEvent::Leave:
+        setHot(TkTitleButton::None);
+        return false;
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        return mouse(event);
+    case QEvent::MouseButtonDblClick:
+        return fLayout.Caption.contains(static_cast<QMouseEvent*>(event)->position().toPoint());
+    default:
+        return false;
+    }
+}
+
+bool TkxProvider::event(QEvent* event)
+{
+    if (event->type() != TkSkinCommandEvent::EventType())
+        return QObject::event(event);
+    auto* e = static_cast<TkSkinCommandEvent*>(event);
+    if (!fWindow)
+        return true;
+    switch (e->Command) {
+    case KM_SETNEWSKIN:
+        apply();
+        break;
+    case KM_REMOVESKIN:
+        remove();
+        break;
+    case KM_REFRESH:
+    case KM_UPDATEEND:
+        if (fApplied && fKind == Kind::Form) {
+            rebuild();
+            fWindow->update();
+        }
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+} // namespace skin
