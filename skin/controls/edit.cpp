@@ -3,12 +3,46 @@
 #include "skin/manager/hover_glow.h"
 #include "skin/manager/skin_command.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOption>
 
 namespace skin {
 
+namespace {
+
+// While the edit is skinned its panel is only its client area, inside the
+// skin's border: the standard edit fills that with its colour when focused.
+class TkEditStyle : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        const auto* edit = qobject_cast<const TkEdit*>(widget);
+        if (element != PE_PanelLineEdit || !edit || !edit->SkinData.Skinned()) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        painter->fillRect(edit->ClientRect(), option->palette.brush(QPalette::Base));
+    }
+};
+
+QStyle* editStyle()
+{
+    static QPointer<TkEditStyle> style;
+    if (!style) {
+        style = new TkEditStyle;
+        style->setParent(qApp);
+    }
+    return style;
+}
+
+} // namespace
+
 TkEdit::TkEdit(QWidget* parent) : QLineEdit(parent)
 {
+    setStyle(editStyle());
     fColor = palette().color(QPalette::Base);
     fFontColor = palette().color(QPalette::Text);
 }
@@ -24,15 +58,17 @@ QString TkEdit::DisplayText() const
 
 int TkEdit::CurrentState() const { return hasFocus() && isEnabled() ? 1 : 0; }
 
-QRect TkEdit::textRect() const
+QRect TkEdit::ClientRect() const
 {
     QRect r = rect();
     if (const TkSkinManager* m = SkinData.Manager(); m && m->Model().IsValidImgIndex(SkinData.BorderIndex)) {
         const TkMaskData& e = m->Model().ma[std::size_t(SkinData.BorderIndex)];
         r.adjust(e.WL, e.WT, -e.WR, -e.WB);
     }
-    return r.adjusted(2, 0, -2, 0);
+    return r;
 }
+
+QRect TkEdit::textRect() const { return ClientRect().adjusted(2, 0, -2, 0); }
 
 // The colours the section gives the edit in its current focus state.
 void TkEdit::takeSectionColours()
@@ -49,6 +85,7 @@ void TkEdit::takeSectionColours()
     if (!SkinData.CustomFont)
         fFontColor = ToQColor(s.FontColor.Color);
     QPalette p = palette();
+    p.setColor(QPalette::Base, fColor);
     p.setColor(QPalette::Text, fFontColor);
     setPalette(p);
 }
@@ -60,9 +97,6 @@ void TkEdit::applySkinnedLook(bool skinned)
     fSkinnedLook = skinned;
     if (skinned) {
         fSavedPalette = palette();
-        QPalette p = palette();
-        p.setColor(QPalette::Base, Qt::transparent);  // the skin paints the face
-        setPalette(p);
         setFrame(false);
         const QRect r = textRect();
         setTextMargins(r.left(), r.top(), width() - r.right() - 1, height() - r.bottom() - 1);
@@ -139,10 +173,11 @@ void TkEdit::focusInEvent(QFocusEvent* event)
     update();
 }
 
+// Unfocused, the face comes from the skin whatever the edit's colours are;
+// colours the program gave the edit meanwhile are kept.
 void TkEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    takeSectionColours();
     update();
 }
 

@@ -32,6 +32,8 @@ public:
     // focused, the text.
     QImage BuildImage();
     const QImage& CacheImage() const { return SkinData.FCacheBmp; }
+    // The area inside the skin's border.
+    QRect ClientRect() const;
     // The state the border is drawn in: 1 while focused and enabled.
     int CurrentState() const;
 

@@ -167,6 +167,23 @@ TEST_F(SkinnedControls, EditShowsTheHotColumnOnlyWhileFocused)
     EXPECT_EQ(shot(edit).pixelColor(1, 12), kColumn0);
 }
 
+TEST_F(SkinnedControls, FocusedEditFillsOnlyInsideTheBorderWithItsColour)
+{
+    auto* edit = add<TkEdit>({80, 24});
+    form->activateWindow();
+    edit->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(edit->hasFocus());
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, QColor(0, 0, 255));
+    edit->setPalette(palette);
+    const QImage image = shot(edit);
+    EXPECT_EQ(image.pixelColor(1, 12), kColumn1) << "the skin's hot border stays";
+    EXPECT_EQ(image.pixelColor(40, 4), QColor(0, 0, 255)) << "the program's colour inside it";
+    edit->clearFocus();
+    EXPECT_EQ(shot(edit).pixelColor(40, 4), QColor(255, 255, 255)) << "unfocused: the skin's face";
+}
+
 TEST_F(SkinnedControls, PasswordCharactersShowAsDots)
 {
     auto* edit = add<TkEdit>({80, 24});
