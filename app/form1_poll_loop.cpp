@@ -135,10 +135,11 @@ void TForm1::Frequency_Command(std::uint32_t run)
         Show_Status("SENS:FREQ:OK");
         u.Freq_Request = 0;
         runtime::Sleep(kConfirmPauseMs);
-        Set_Freq_Colors(System_Color(SysColor::Window), System_Color(SysColor::DarkShadow));
-        // Without focus the box shows no caret.
+        // Without focus the box shows no caret. Focus goes first: the skinned
+        // edit takes its section's colours when it loses focus.
         if (QWidget* focused = QApplication::focusWidget())
             focused->clearFocus();
+        Set_Freq_Colors(System_Color(SysColor::Window), System_Color(SysColor::DarkShadow));
         Show_Status("i");
     } else {
         Show_Status("SENS:FREQ:ERROR");
