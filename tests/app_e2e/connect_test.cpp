@@ -94,6 +94,24 @@ TEST_F(Connection, AutomaticScanTriesPortsInOrderUntilTheSensorAnswers)
     EXPECT_FALSE(form.Comm->Active());
 }
 
+TEST_F(Connection, OffDuringTheScanStopsItBeforeTheNextPort)
+{
+    Speed_Up(4);
+    Silent_Port(1);
+    Start_Sensor();
+    app::TForm1& form = Open_Window();
+    e2e::Scenario s(form);
+    s.Do("click On", [&] { e2e::PostClick(form.kSpeedButton_Vkl); });
+    s.Then("COM1 is tried", [&] { return form.Comm->Active() && form.Comm->ComPortNo() == 1; },
+           [&] { e2e::PostClick(form.kSpeedButton_Vkl); });
+    s.Then("every handler has returned", [&] { return !form.Handler_Running(); });
+    ASSERT_TRUE(s.Run(20s));
+    EXPECT_EQ(Sensor().Log().Size(), 0u) << "COM3 is not opened after Off";
+    EXPECT_EQ(app::Unit1().Running, 0);
+    EXPECT_EQ(form.kSpeedButton_Vkl->text(), "On");
+    EXPECT_FALSE(form.Comm->Active());
+}
+
 TEST_F(Connection, ScanWithoutSensorEndsIdleAndTheNextClickScansAgain)
 {
     Speed_Up(10);

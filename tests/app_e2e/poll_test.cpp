@@ -150,6 +150,29 @@ TEST_F(PollLoop, OnWhileTheOldPassFinishesStartsANewRunInsideIt)
     EXPECT_FALSE(form.Comm->Active());
 }
 
+TEST_F(PollLoop, NestedOnThatFindsNoSensorAlsoEndsTheOldLoop)
+{
+    Speed_Up(4);
+    Sensor_With("KVAM-32/2", PowerProfile::Constant(0.5));
+    app::TForm1& form = Open_Window();
+    e2e::Scenario s(form);
+    Connect(s);
+    Polls(s, 1);
+    s.Do("click Off in the wait", [&] { e2e::PostClick(form.kSpeedButton_Vkl); });
+    s.Then("Off handled", [] { return app::Unit1().Running == 0; }, [&] {
+        Sensor().SetRule(sensor_sim::CommandKind::Handshake, {sensor_sim::ReplyMode::Silent, {}, {}});
+        e2e::PostClick(form.kSpeedButton_Vkl);
+    });
+    // The stopped loop must not go on polling under an idle window (it would
+    // also hold a close request for ever).
+    s.Then("every handler has returned", [&] { return !form.Handler_Running(); });
+    ASSERT_TRUE(s.Run(30s));
+    EXPECT_EQ(app::Unit1().Running, 0);
+    EXPECT_EQ(form.kSpeedButton_Vkl->text(), "On");
+    EXPECT_FALSE(form.Comm->Active());
+    EXPECT_EQ(Boxes().count(), 0);
+}
+
 TEST_F(PollLoop, PulledCableKeepsTheProgramRunningAndTheSensorIsFoundAgainOnceBack)
 {
     Speed_Up(2);
