@@ -14,77 +14,77 @@
 namespace app {
 namespace {
 
-QWidget* createPanel(const ControlSpec& spec, QWidget* parent)
+QWidget* createPanel(const ControlSpec& desc, QWidget* parent)
 {
     auto* panel = new QFrame(parent);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);  // lowered inner bevel
     panel->setLineWidth(3);
-    if (spec.color != kNoColor) {
+    if (desc.color != kNoColor) {
         QPalette palette = panel->palette();
-        palette.setColor(QPalette::Window, QColor::fromRgb(spec.color));
+        palette.setColor(QPalette::Window, QColor::fromRgb(desc.color));
         panel->setPalette(palette);
     }
-    panel->setAutoFillBackground((spec.flags & kOwnBackground) != 0);
+    panel->setAutoFillBackground((desc.flags & kOwnBackground) != 0);
     return panel;
 }
 
-QWidget* createSpeedButton(const ControlSpec& spec, QWidget* parent)
+QWidget* createSpeedButton(const ControlSpec& desc, QWidget* parent)
 {
     TkSpeedButton* button = Create_Speed_Button(parent);
-    if (spec.glyph != Glyph::None) {
-        const QPixmap glyph = spec.glyph == Glyph::Zero ? Zero_Glyph() : Cal_Glyph();
+    if (desc.glyph != Glyph::None) {
+        const QPixmap glyph = desc.glyph == Glyph::Zero ? Zero_Glyph() : Cal_Glyph();
         button->setIcon(QIcon(glyph));
         button->setIconSize(glyph.size());
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
     }
-    button->setText(QString::fromUtf8(spec.text));
+    button->setText(QString::fromUtf8(desc.text));
     return button;
 }
 
-QWidget* createLabel(const ControlSpec& spec, QWidget* parent)
+QWidget* createLabel(const ControlSpec& desc, QWidget* parent)
 {
-    QLabel* label = spec.kind == ControlKind::SkinnedLabel ? Create_Label(parent) : new QLabel(parent);
+    QLabel* label = desc.kind == ControlKind::SkinnedLabel ? Create_Label(parent) : new QLabel(parent);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setText(QString::fromUtf8(spec.text));
-    if (spec.flags & kAlignRight)
+    label->setText(QString::fromUtf8(desc.text));
+    if (desc.flags & kAlignRight)
         label->setAlignment(Qt::AlignRight | Qt::AlignTop);
     return label;
 }
 
-QWidget* createEdit(const ControlSpec& spec, QWidget* parent)
+QWidget* createEdit(const ControlSpec& desc, QWidget* parent)
 {
     TkEdit* edit = Create_Edit(parent);
-    edit->setText(QString::fromUtf8(spec.text));
-    if (spec.flags & kAlignCenter)
+    edit->setText(QString::fromUtf8(desc.text));
+    if (desc.flags & kAlignCenter)
         edit->setAlignment(Qt::AlignCenter);
-    edit->setReadOnly((spec.flags & kReadOnly) != 0);
+    edit->setReadOnly((desc.flags & kReadOnly) != 0);
     return edit;
 }
 
-QWidget* createCheckBox(const ControlSpec& spec, QWidget* parent)
+QWidget* createCheckBox(const ControlSpec& desc, QWidget* parent)
 {
-    auto* box = new QCheckBox(QString::fromUtf8(spec.text), parent);
-    box->setChecked((spec.flags & kChecked) != 0);
+    auto* box = new QCheckBox(QString::fromUtf8(desc.text), parent);
+    box->setChecked((desc.flags & kChecked) != 0);
     return box;
 }
 
-QWidget* createDeviceBox(const ControlSpec& spec, QWidget* parent)
+QWidget* createDeviceBox(const ControlSpec& desc, QWidget* parent)
 {
     auto* box = new discovery::TcmDeviceBox(parent);
-    box->setFrame((spec.flags & kFlat) == 0);
+    box->setFrame((desc.flags & kFlat) == 0);
     return box;
 }
 
-QWidget* createByKind(const ControlSpec& spec, QWidget* parent)
+QWidget* createByKind(const ControlSpec& desc, QWidget* parent)
 {
-    switch (spec.kind) {
-    case ControlKind::Panel: return createPanel(spec, parent);
+    switch (desc.kind) {
+    case ControlKind::Panel: return createPanel(desc, parent);
     case ControlKind::Label:
-    case ControlKind::SkinnedLabel: return createLabel(spec, parent);
-    case ControlKind::SpeedButton: return createSpeedButton(spec, parent);
-    case ControlKind::CheckBox: return createCheckBox(spec, parent);
-    case ControlKind::DeviceBox: return createDeviceBox(spec, parent);
-    case ControlKind::Edit: return createEdit(spec, parent);
+    case ControlKind::SkinnedLabel: return createLabel(desc, parent);
+    case ControlKind::SpeedButton: return createSpeedButton(desc, parent);
+    case ControlKind::CheckBox: return createCheckBox(desc, parent);
+    case ControlKind::DeviceBox: return createDeviceBox(desc, parent);
+    case ControlKind::Edit: return createEdit(desc, parent);
     }
     return nullptr;
 }
@@ -105,15 +105,15 @@ void applyFont(QWidget* widget, const FontSpec& font, int ppi)
 
 } // namespace
 
-QWidget* Create_Control(const ControlSpec& spec, QWidget* parent, int ppi)
+QWidget* Create_Control(const ControlSpec& desc, QWidget* parent, int ppi)
 {
-    QWidget* widget = createByKind(spec, parent);
-    widget->setObjectName(QString::fromUtf8(spec.name));
-    applyFont(widget, spec.font, ppi);
-    const Bounds b = Scale_Bounds(spec.stored, ppi);
+    QWidget* widget = createByKind(desc, parent);
+    widget->setObjectName(QString::fromUtf8(desc.name));
+    applyFont(widget, desc.font, ppi);
+    const Bounds b = Scale_Bounds(desc.stored, ppi);
     widget->setGeometry(b.left, b.top, b.width, b.height);
-    widget->setEnabled((spec.flags & kDisabled) == 0);
-    widget->setVisible((spec.flags & kHidden) == 0);
+    widget->setEnabled((desc.flags & kDisabled) == 0);
+    widget->setVisible((desc.flags & kHidden) == 0);
     return widget;
 }
 

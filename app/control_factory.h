@@ -8,6 +8,6 @@ class QWidget;
 
 namespace app {
 
-QWidget* Create_Control(const ControlSpec& spec, QWidget* parent, int ppi);
+QWidget* Create_Control(const ControlSpec& desc, QWidget* parent, int ppi);
 
 } // namespace app

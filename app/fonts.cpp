@@ -19,13 +19,13 @@ void Install_Font_Substitutes()
     (void)installed;
 }
 
-QFont Make_Font(const FontSpec& spec, int ppi)
+QFont Make_Font(const FontSpec& desc, int ppi)
 {
     Install_Font_Substitutes();
-    QFont font(QString::fromUtf8(spec.family));
-    font.setPixelSize(Scale_For_Ppi(spec.height, ppi));
-    const bool heavy = std::strcmp(spec.family, "Arial Black") == 0;
-    font.setWeight(heavy ? QFont::Black : spec.bold ? QFont::Bold : QFont::Normal);
+    QFont font(QString::fromUtf8(desc.family));
+    font.setPixelSize(Scale_For_Ppi(desc.height, ppi));
+    const bool heavy = std::strcmp(desc.family, "Arial Black") == 0;
+    font.setWeight(heavy ? QFont::Black : desc.bold ? QFont::Bold : QFont::Normal);
     return font;
 }
 

@@ -14,7 +14,7 @@ namespace app {
 // Registers the replacements with Qt's font matching; once per process.
 void Install_Font_Substitutes();
 
-// The font of a stored font spec at the given resolution (height scaled like bounds).
-QFont Make_Font(const FontSpec& spec, int ppi);
+// The font of a stored font description at the given resolution (height scaled like bounds).
+QFont Make_Font(const FontSpec& desc, int ppi);
 
 } // namespace app

@@ -58,12 +58,12 @@ void TForm1::Build_Stored_Form()
 
     std::map<std::string, QWidget*> built;
     std::vector<std::pair<int, QWidget*>> tabOrder;
-    for (const ControlSpec& spec : Control_Table()) {
-        QWidget* parent = spec.parent ? built.at(spec.parent) : this;
-        QWidget* control = Create_Control(spec, parent, fPpi);
-        built[spec.name] = control;
-        if (spec.tabOrder >= 0)
-            tabOrder.emplace_back(spec.tabOrder, control);
+    for (const ControlSpec& desc : Control_Table()) {
+        QWidget* parent = desc.parent ? built.at(desc.parent) : this;
+        QWidget* control = Create_Control(desc, parent, fPpi);
+        built[desc.name] = control;
+        if (desc.tabOrder >= 0)
+            tabOrder.emplace_back(desc.tabOrder, control);
     }
     std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabOrder.size(); ++i)

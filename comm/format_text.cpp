@@ -38,10 +38,10 @@ std::string Pad(std::string text, const Directive& d)
     return text;
 }
 
-std::string Printf(const char* spec, auto value)
+std::string Printf(const char* desc, auto value)
 {
     char buf[128];
-    const int n = std::snprintf(buf, sizeof buf, spec, value);
+    const int n = std::snprintf(buf, sizeof buf, desc, value);
     return std::string(buf, n > 0 ? std::min<std::size_t>(n, sizeof buf - 1) : 0);
 }
 
@@ -80,9 +80,9 @@ std::string Float(const FormatArg& arg, const Directive& d, const std::string& f
     else
         Invalid(format);
     const int precision = d.precision >= 0 ? std::min(d.precision, 30) : (d.type == 'g' ? 15 : 2);
-    const char* spec = d.type == 'e' ? "%.*E" : d.type == 'g' ? "%.*G" : "%.*f";
+    const char* desc = d.type == 'e' ? "%.*E" : d.type == 'g' ? "%.*G" : "%.*f";
     char buf[400];
-    const int n = std::snprintf(buf, sizeof buf, spec, precision, v);
+    const int n = std::snprintf(buf, sizeof buf, desc, precision, v);
     return std::string(buf, n > 0 ? std::min<std::size_t>(n, sizeof buf - 1) : 0);
 }
 

@@ -42,7 +42,7 @@ protected:
     {
         Form().kEdit_Freq->selectAll();
         for (const QChar c : text)
-            e2e::PostKey(Form().kEdit_Freq, c == ',' ? Qt::Key_Comma : c.unicode(), QString(c));
+            e2e::PostKey(Form().kEdit_Freq, c == ',' ? int(Qt::Key_Comma) : int(c.unicode()), QString(c));
     }
 
     QColor Box_Color(QPalette::ColorRole role) { return Form().kEdit_Freq->palette().color(role); }

@@ -161,7 +161,8 @@ TEST(DeviceEvent, DamagedDatagramsAreRejectedWithoutReadingPastThem)
         const auto copy = std::make_unique<char[]>(d.size());
         std::memcpy(copy.get(), d.data(), d.size());
         const auto change = ParseDeviceEvent(copy.get(), d.size());
-        if (change)
+        if (change) {
             EXPECT_FALSE(change->DeviceName.empty());
+        }
     }
 }

@@ -26,20 +26,20 @@ QByteArray ZlibCompress(const QByteArray& data, int level)
     return out;
 }
 
-QByteArray BuildArchive(const ArchiveSpec& spec)
+QByteArray BuildArchive(const ArchiveSpec& desc)
 {
-    QByteArray out = spec.signature;
-    out += Int32(spec.count.value_or(qint32(spec.entries.size())));
-    for (const Entry& e : spec.entries) {
+    QByteArray out = desc.signature;
+    out += Int32(desc.count.value_or(qint32(desc.entries.size())));
+    for (const Entry& e : desc.entries) {
         out += Int32(qint32(e.name.size()));
         out += e.name;
         out += Int32(e.statedSize.value_or(qint32(e.data.size())));
         out += ZlibCompress(e.data, e.level);
     }
-    if (spec.preview) {
+    if (desc.preview) {
         out += "previewimg";
-        out += Int32(qint32(spec.preview->size()));
-        out += *spec.preview;
+        out += Int32(qint32(desc.preview->size()));
+        out += *desc.preview;
     }
     return out;
 }

@@ -23,7 +23,7 @@ struct ArchiveSpec {
     QByteArray signature = "SKzf";
 };
 
-QByteArray BuildArchive(const ArchiveSpec& spec);
+QByteArray BuildArchive(const ArchiveSpec& desc);
 QByteArray ZlibCompress(const QByteArray& data, int level);
 QByteArray Int32(qint32 value);
 

@@ -148,11 +148,11 @@ TEST(UnpackSkinArchive, NextEntryStartsWhereTheStreamEndsAtAnyLevel)
 
 TEST(UnpackSkinArchive, WrongSignatureIsReportedAndChangesNothing)
 {
-    ArchiveSpec spec{{{"OPTIONS.DAT", kOptions}}};
-    spec.signature = "SKZF";
+    ArchiveSpec desc{{{"OPTIONS.DAT", kOptions}}};
+    desc.signature = "SKZF";
     Unpacked u;
     u.convertor.Options = QByteArray("old");
-    u.convertor.PackedData = BuildArchive(spec);
+    u.convertor.PackedData = BuildArchive(desc);
     bool reported = false;
     EXPECT_FALSE(UnpackSkinArchive(u.convertor, [&](const std::string& text) {
         reported = true;
@@ -222,10 +222,10 @@ TEST(UnpackSkinArchive, CorruptStreamRaisesAnError)
 TEST(SkinPreview, ExtractedWhenPresentOnly)
 {
     const QByteArray png = bytes(3727, 6);
-    ArchiveSpec spec{{{"OPTIONS.DAT", kOptions}}};
-    spec.preview = png;
+    ArchiveSpec desc{{{"OPTIONS.DAT", kOptions}}};
+    desc.preview = png;
     QByteArray target = "unchanged";
-    EXPECT_TRUE(ExtractSkinPreview(target, BuildArchive(spec)));
+    EXPECT_TRUE(ExtractSkinPreview(target, BuildArchive(desc)));
     EXPECT_EQ(target, png);
 
     target = "unchanged";
@@ -243,9 +243,9 @@ TEST(SkinPreview, FromFileOnlyWhenTheFileExists)
     const QString path = QString::fromStdString((dir.path() / "Blue.skz").string());
     QByteArray target;
     EXPECT_FALSE(LoadSkinPreviewFromFile(target, path));
-    ArchiveSpec spec{{{"OPTIONS.DAT", kOptions}}};
-    spec.preview = QByteArray("PNGDATA");
-    writeFile(path, BuildArchive(spec));
+    ArchiveSpec desc{{{"OPTIONS.DAT", kOptions}}};
+    desc.preview = QByteArray("PNGDATA");
+    writeFile(path, BuildArchive(desc));
     EXPECT_TRUE(LoadSkinPreviewFromFile(target, path));
     EXPECT_EQ(target, "PNGDATA");
 }

@@ -65,10 +65,10 @@ QString WriteFolderSkin(const QString& dir, const QString& name, const QByteArra
 
 QByteArray PackedTestSkin(const QByteArray& extra)
 {
-    skin_test::ArchiveSpec spec;
-    spec.entries.push_back({"OPTIONS.DAT", TestOptions(extra)});
-    spec.entries.push_back({"MASTER.PNG", TestMaster()});
-    return skin_test::BuildArchive(spec);
+    skin_test::ArchiveSpec desc;
+    desc.entries.push_back({"OPTIONS.DAT", TestOptions(extra)});
+    desc.entries.push_back({"MASTER.PNG", TestMaster()});
+    return skin_test::BuildArchive(desc);
 }
 
 } // namespace skin_ui_test
