@@ -161,9 +161,9 @@ void writeWindow(OptionsText& o, const MasterPieces& m)
     o.key("FONTCOLOR", colour(QColor(20, 52, 78)));
 }
 
-void writeButtons(OptionsText& o, const MasterPieces& m)
+// States and colours shared by the speed buttons and the push buttons.
+void writeButtonFace(OptionsText& o)
 {
-    o.section("SPEEDBUTTON");
     o.key("STATES", 3);
     o.key("USESTATE2", 1);
     o.key("COLOR", 16579060);
@@ -175,6 +175,12 @@ void writeButtons(OptionsText& o, const MasterPieces& m)
     o.key("TRANSPARENCY", 100);
     o.key("HOTTRANSPARENCY", 100);
     o.key("TRANSPARENCY2", 100);
+}
+
+void writeButtons(OptionsText& o, const MasterPieces& m)
+{
+    o.section("SPEEDBUTTON");
+    writeButtonFace(o);
     o.key("GSIZE", 0);
     o.key("HGSIZE", 2);
     o.key("HGCOL", 13936728);
@@ -191,17 +197,7 @@ void writeButtons(OptionsText& o, const MasterPieces& m)
     o.key("PARENTCLASS", QStringLiteral("SPEEDBUTTON"));
 
     o.section("BUTTON");
-    o.key("STATES", 3);
-    o.key("USESTATE2", 1);
-    o.key("COLOR", 16579060);
-    o.key("HOTCOLOR", 16765037);
-    o.key("COLOR2", colour(tone::Panel));
-    o.key("FONTCOLOR", 4013373);
-    o.key("HOTFONTCOLOR", 0);
-    o.key("FONTCOLOR2", 0);
-    o.key("TRANSPARENCY", 100);
-    o.key("HOTTRANSPARENCY", 100);
-    o.key("TRANSPARENCY2", 100);
+    writeButtonFace(o);
     o.key("HGSIZE", 2);
     o.key("HGCOL", 13936728);
     o.key("GLOW", 1);
