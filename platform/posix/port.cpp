@@ -4,6 +4,7 @@
 #include "platform/port_names.h"
 #include "platform/posix/error_map.h"
 #include "platform/posix/line_settings.h"
+#include "platform/posix/tty_node.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -53,6 +54,16 @@ std::string AccessDeniedText(const std::filesystem::path& device)
            "\" that owns " + device.string() + ".";
 }
 
+void SetOpenError(int err, const std::filesystem::path& device)
+{
+    if (err == EACCES || err == EPERM)
+        SetError(kErrorAccessDenied, AccessDeniedText(device));
+    else
+        SetErrnoError(err, ErrnoContext::Open);
+}
+
+constexpr const char* kNotSerialText = "The system cannot find the file specified. (Not a serial device.)";
+
 int OpenDevice(const std::string& name)
 {
     std::optional<std::filesystem::path> path = ResolvePortName(name);
@@ -60,18 +71,27 @@ int OpenDevice(const std::string& name)
         Fail(kErrorFileNotFound);
         return -1;
     }
-    int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        int err = errno;
-        if (err == EACCES || err == EPERM)
-            SetError(kErrorAccessDenied, AccessDeniedText(*path));
-        else
-            SetErrnoError(err, ErrnoContext::Open);
+    // Decided before opening: an open alone can block (FIFO) or act (some devices).
+    struct stat before {};
+    if (::stat(path->c_str(), &before) != 0) {
+        SetOpenError(errno, *path);
         return -1;
     }
-    if (!isatty(fd)) {
-        ::close(fd);
-        SetError(kErrorFileNotFound, "The system cannot find the file specified. (Not a serial device.)");
+    const TtyNodeCheck nodes;
+    if (!nodes.Accepts(before)) {
+        SetError(kErrorFileNotFound, kNotSerialText);
+        return -1;
+    }
+    int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        SetOpenError(errno, *path);
+        return -1;
+    }
+    struct stat after {};
+    if (::fstat(fd, &after) != 0 || after.st_rdev != before.st_rdev || after.st_ino != before.st_ino
+        || !isatty(fd)) {
+        ::close(fd); // swapped since the check, or no terminal after all
+        SetError(kErrorFileNotFound, kNotSerialText);
         return -1;
     }
     // flock keeps out other programs even where TIOCEXCL does not (root ignores it).
