@@ -100,6 +100,14 @@ DeviceRecord PresentPort(const Machine& m, const SysfsTty& tty, const fs::path& 
     return r;
 }
 
+std::vector<DeviceRecord> PresentPorts(const Machine& m)
+{
+    std::vector<DeviceRecord> ports;
+    for (const auto& [tty, node] : m.Ttys)
+        ports.push_back(PresentPort(m, tty, node));
+    return ports;
+}
+
 // Converters and cards that carry more than one port.
 std::vector<DeviceRecord> Cards(const Machine& m)
 {
@@ -173,10 +181,8 @@ std::vector<DeviceRecord> ReadDeviceDatabase()
     try {
         const Machine m = Survey();
         std::vector<DeviceRecord> records;
-        for (const auto& [tty, node] : m.Ttys)
-            records.push_back(PresentPort(m, tty, node));
-        for (auto* part : {&Cards, &ParallelPorts, &Remembered})
-            for (DeviceRecord& r : (*part)(m))
+        for (auto* source : {&PresentPorts, &Cards, &ParallelPorts, &Remembered})
+            for (DeviceRecord& r : (*source)(m))
                 records.push_back(std::move(r));
         return records;
     } catch (const std::exception&) {

@@ -221,6 +221,15 @@ std::uintptr_t DeviceNumber(const fs::path& dir)
     return std::uintptr_t(makedev(major, minor));
 }
 
+// Newer serial cores put a controller and a port device of their own between
+// the tty and the hardware; the driver and the bus are those of the hardware.
+fs::path HardwareOf(fs::path device)
+{
+    for (int depth = 0; depth < 4 && !device.empty() && LinkName(device / "subsystem") == "serial-base"; ++depth)
+        device = device.parent_path();
+    return device;
+}
+
 // A legacy UART slot reports type 0 when no chip answers there.
 bool HasHardware(const std::string& name, const fs::path& entry)
 {
@@ -245,7 +254,7 @@ SysfsTty Describe(const std::string& name, const fs::path& entry, const fs::path
     tty.DevNumber = DeviceNumber(tty.Dir);
     const std::string type = ReadAttribute(tty.Dir / "type");
     tty.OnUart = !type.empty() && type != "0";
-    const fs::path device = Resolved(entry / "device");
+    const fs::path device = HardwareOf(Resolved(entry / "device"));
     tty.Details.Service = StartsWith(name, "rfcomm") ? std::string("rfcomm") : ServiceOf(device);
     if (OneOf(tty.Details.Service, kModemDrivers))
         tty.Details.Class = DeviceClass::Modem;

@@ -236,6 +236,22 @@ TEST_F(DeviceClasses, PortsClassHoldsSerialAndParallelPorts)
     EXPECT_EQ(Pass(GUID_DEVCLASS_PORTS, true, false), expected);
 }
 
+TEST_F(DeviceClasses, SetupClassRecordsCarryTheirKeyAndUdevLink)
+{
+    TcmCandidates ports;
+    EnumSetupDevices(GUID_DEVCLASS_PORTS, true, true, ports, false);
+    ASSERT_GE(ports.size(), 3u);
+    const TcmDevice& uart = *ports[1];
+    EXPECT_EQ(uart.PortName(), "COM3");
+    EXPECT_TRUE(uart.NameSymbolic().empty()) << "no udev link for the UART";
+    EXPECT_EQ(uart.NamePDO(), (fMachine.Dev() / "ttyS0").string());
+    EXPECT_EQ(uart.RegKey(), (fMachine.Sys() / "devices/pnp0/00:05/tty/ttyS0").string());
+    EXPECT_EQ(uart.DevInst(), makedev(4, 64));
+    EXPECT_EQ(uart.GuidClass(), GUID_DEVCLASS_PORTS);
+    EXPECT_EQ(ports[2]->NameSymbolic(),
+              (fMachine.Dev() / "serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0").string());
+}
+
 TEST_F(DeviceClasses, ModemsBluetoothLinksAndCardsHaveTheirOwnClasses)
 {
     EXPECT_EQ(Pass(GUID_DEVCLASS_MODEM, true, false),
@@ -302,6 +318,20 @@ TEST_F(DeviceClasses, AbsentDevicesOnlyWhenNotAskedForPresentOnes)
     EXPECT_TRUE(Pass(GUID_DEVCLASS_MODEM, true, false, true).empty());
     EXPECT_EQ(Pass(GUID_DEVCLASS_MODEM, true, false, false).size(), 1u) << "remembered in its own class";
     EXPECT_TRUE(Pass(GUID_DEVCLASS_MULTIPORTSERIAL, true, false, false).size() == 1u);
+}
+
+TEST(DeviceDatabase, UartBehindTheSerialCoresOwnDevicesIsDescribedByItsHardware)
+{
+    MachineFixture machine;
+    machine.LoadTree("serial_base");
+    TcmCandidates ports;
+    EnumSetupDevices(GUID_DEVCLASS_PORTS, true, true, ports, false);
+    ASSERT_EQ(ports.size(), 1u);
+    EXPECT_EQ(ports[0]->Service(), "serial");
+    EXPECT_EQ(ports[0]->Description(), "Communications Port");
+    EXPECT_EQ(ports[0]->InstanceId(), "PNP\\PNP0501\\00:00");
+    EXPECT_EQ(ports[0]->PortName(), "COM1");
+    EXPECT_EQ(EntryTexts(epFullPresent), Texts{"COM1 (Communications Port)"});
 }
 
 TEST(DeviceDatabase, EmptyMachineHasNoRecords)
