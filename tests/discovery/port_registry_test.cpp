@@ -201,6 +201,15 @@ std::map<std::string, std::string> ListedWithin(std::chrono::seconds limit, cons
     return result.get();
 }
 
+// An adapter at ttyUSB0 whose link COM1 was made by hand; gives where COM1's identity file goes.
+fs::path AdapterLinkedByHand(MachineFixture& machine)
+{
+    machine.PlugUsb("ttyUSB0", "1-1", "A1");
+    fs::create_directories(machine.Ports());
+    platform::RegisterPort(1, machine.Dev() / "ttyUSB0");
+    return machine.Ports() / ".COM1.id";
+}
+
 long PeakKilobytes()
 {
     rusage usage{};
@@ -213,10 +222,7 @@ long PeakKilobytes()
 TEST(PortRegistry, IdentityFileThatIsAFifoNeitherBlocksNorSticks)
 {
     MachineFixture machine;
-    machine.PlugUsb("ttyUSB0", "1-1", "A1");
-    fs::create_directories(machine.Ports());
-    platform::RegisterPort(1, machine.Dev() / "ttyUSB0");
-    const fs::path id = machine.Ports() / ".COM1.id";
+    const fs::path id = AdapterLinkedByHand(machine);
     ASSERT_EQ(mkfifo(id.c_str(), 0600), 0);
     EXPECT_EQ(ListedWithin(std::chrono::seconds(20), id), (Ports{{"COM1", "ttyUSB0"}}));
     EXPECT_TRUE(fs::is_regular_file(id)) << "the link was adopted and its identity written anew";
@@ -225,10 +231,7 @@ TEST(PortRegistry, IdentityFileThatIsAFifoNeitherBlocksNorSticks)
 TEST(PortRegistry, HugeIdentityFileIsNotRead)
 {
     MachineFixture machine;
-    machine.PlugUsb("ttyUSB0", "1-1", "A1");
-    fs::create_directories(machine.Ports());
-    platform::RegisterPort(1, machine.Dev() / "ttyUSB0");
-    const fs::path id = machine.Ports() / ".COM1.id";
+    const fs::path id = AdapterLinkedByHand(machine);
     std::ofstream(id) << "usb-0403:6001-A1-if00-port0\n";
     fs::resize_file(id, 200u << 20); // sparse: claims 200 MB, takes nothing
     const long before = PeakKilobytes();
@@ -242,10 +245,7 @@ TEST(PortRegistry, HostileIdentityTextNeverBecomesALinkTarget)
     const std::string tokens[] = {"../../../../../etc", "/etc/passwd", "..", "a/../../b", "usb/../../etc"};
     for (const std::string& token : tokens) {
         MachineFixture machine;
-        machine.PlugUsb("ttyUSB0", "1-1", "A1");
-        fs::create_directories(machine.Ports());
-        platform::RegisterPort(1, machine.Dev() / "ttyUSB0");
-        std::ofstream(machine.Ports() / ".COM1.id") << token << "\n";
+        std::ofstream(AdapterLinkedByHand(machine)) << token << "\n";
         EXPECT_EQ(Listed(), (Ports{{"COM1", "ttyUSB0"}})) << token;
         EXPECT_EQ(platform::ResolvePortName("COM1"), machine.Dev() / "ttyUSB0") << token;
 
