@@ -153,13 +153,6 @@ TcmCandidates CollectSetupCandidates(TcmEnumPorts mode, const std::vector<platfo
     return candidates;
 }
 
-TcmCandidates CollectSetupCandidates(TcmEnumPorts mode)
-{
-    if (mode == epQuickAll)
-        return {};
-    return CollectSetupCandidates(mode, platform::ReadDeviceDatabase());
-}
-
 void MergeSerialDevices(TcmEnumPorts mode, const TPortList& ports, TcmCandidates& candidates,
                         const TcmDeviceInserter& insert)
 {
@@ -180,9 +173,15 @@ void MergeSerialDevices(TcmEnumPorts mode, const TPortList& ports, TcmCandidates
 
 void LoadSerialDevices(TcmEnumPorts mode, const TcmDeviceInserter& insert)
 {
-    TcmCandidates candidates = CollectSetupCandidates(mode);
     TPortList ports;
-    ListSerialCommPorts(ports, true);
+    TcmCandidates candidates;
+    if (mode == epQuickAll) {
+        ListSerialCommPorts(ports, true);
+    } else { // one look at the machine serves the candidates and the registry list
+        const platform::PortsAndDevices machine = platform::ReadPortsAndDevices();
+        candidates = CollectSetupCandidates(mode, machine.Devices);
+        ListSerialCommPorts(ports, true, machine.Registry);
+    }
     MergeSerialDevices(mode, ports, candidates, insert);
 }
 

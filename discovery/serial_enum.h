@@ -46,13 +46,14 @@ void AddPortSorted(const std::string& text, int number, TPortList& list);
 // The candidates of the full modes, from every device class that can hold a
 // port (none in epQuickAll); presentOnly in epFullPresent.
 TcmCandidates CollectSetupCandidates(TcmEnumPorts mode, const std::vector<platform::DeviceRecord>& database);
-TcmCandidates CollectSetupCandidates(TcmEnumPorts mode);
 
 // Turns the registry port list and the candidates into devices, handing each to insert.
 void MergeSerialDevices(TcmEnumPorts mode, const TPortList& ports, TcmCandidates& candidates,
                         const TcmDeviceInserter& insert);
 
-// The whole load of a serial component's device list from this machine.
+// The whole load of a serial component's device list from this machine. The
+// full modes take the registry list and the device database from one look
+// at the machine, so both see the same ports.
 void LoadSerialDevices(TcmEnumPorts mode, const TcmDeviceInserter& insert);
 
 } // namespace discovery

@@ -48,4 +48,12 @@ struct DeviceRecord {
 
 std::vector<DeviceRecord> ReadDeviceDatabase();
 
+// The database together with the port registry's list (EnumSerialCommPorts),
+// both from one look at the machine, as a full port list load needs them.
+struct PortsAndDevices {
+    std::vector<PortRegistryValue> Registry;
+    std::vector<DeviceRecord> Devices;
+};
+PortsAndDevices ReadPortsAndDevices();
+
 } // namespace platform

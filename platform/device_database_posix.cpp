@@ -176,18 +176,24 @@ std::vector<DeviceRecord> Remembered(const Machine& m)
 
 } // namespace
 
-std::vector<DeviceRecord> ReadDeviceDatabase()
+PortsAndDevices ReadPortsAndDevices()
 {
     try {
         const Machine m = Survey();
-        std::vector<DeviceRecord> records;
+        PortsAndDevices found;
         for (auto* source : {&PresentPorts, &Cards, &ParallelPorts, &Remembered})
             for (DeviceRecord& r : (*source)(m))
-                records.push_back(std::move(r));
-        return records;
+                found.Devices.push_back(std::move(r));
+        found.Registry = posix::ListPortLinks(m.PortDir, m.Nodes);
+        return found;
     } catch (const std::exception&) {
-        return {}; // allocation or path failures: an empty database, as when it cannot be reached
+        return {}; // allocation or path failures: nothing, as when the machine cannot be read
     }
+}
+
+std::vector<DeviceRecord> ReadDeviceDatabase()
+{
+    return ReadPortsAndDevices().Devices;
 }
 
 } // namespace platform

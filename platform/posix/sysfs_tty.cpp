@@ -9,6 +9,7 @@
 #include <string_view>
 #include <sys/sysmacros.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -41,7 +42,21 @@ fs::path Resolved(const fs::path& link)
     return ec ? fs::path() : target;
 }
 
-std::string LinkName(const fs::path& link) { return Resolved(link).filename().string(); }
+// The last part of a link's target: a device's bus, driver or module. Read
+// without resolving the whole path, as enumeration reads many of them.
+std::string LinkText(const fs::path& link)
+{
+    char buffer[4096];
+    const ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer);
+    return n <= 0 || std::size_t(n) == sizeof buffer ? std::string() : std::string(buffer, std::size_t(n));
+}
+
+std::string LinkName(const fs::path& link)
+{
+    const std::string target = LinkText(link);
+    const auto slash = target.find_last_of('/');
+    return slash == std::string::npos ? target : target.substr(slash + 1);
+}
 
 // What a driver calls its ports when the device names none.
 struct DriverText {
@@ -82,11 +97,8 @@ std::string DriverDescription(const std::string& service)
 // The kernel module behind a device's driver, else the driver's own name.
 std::string ServiceOf(const fs::path& device)
 {
-    const fs::path driver = Resolved(device / "driver");
-    if (driver.empty())
-        return {};
-    const fs::path module = Resolved(driver / "module");
-    return (module.empty() ? driver : module).filename().string();
+    const std::string module = LinkName(device / "driver" / "module");
+    return module.empty() ? LinkName(device / "driver") : module;
 }
 
 template <std::size_t N>
@@ -236,6 +248,9 @@ bool HasHardware(const std::string& name, const fs::path& entry)
     if (StartsWith(name, "rfcomm"))
         return true; // bound links live under the virtual devices until they connect
     std::error_code ec;
+    // Consoles and the like sit among the virtual devices: one readlink tells, without walking into them.
+    if (LinkText(entry).find("/virtual/") != std::string::npos)
+        return false;
     if (!fs::exists(entry / "device", ec))
         return false;
     const std::string type = ReadAttribute(entry / "type");
