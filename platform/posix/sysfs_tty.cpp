@@ -42,8 +42,8 @@ fs::path Resolved(const fs::path& link)
     return ec ? fs::path() : target;
 }
 
-// The last part of a link's target: a device's bus, driver or module. Read
-// without resolving the whole path, as enumeration reads many of them.
+// A link's target as written. One readlink, where the standard library
+// would stat first: enumeration reads many of them.
 std::string LinkText(const fs::path& link)
 {
     char buffer[4096];
@@ -51,6 +51,7 @@ std::string LinkText(const fs::path& link)
     return n <= 0 || std::size_t(n) == sizeof buffer ? std::string() : std::string(buffer, std::size_t(n));
 }
 
+// The last part of a link's target: a device's bus, driver or module.
 std::string LinkName(const fs::path& link)
 {
     const std::string target = LinkText(link);
