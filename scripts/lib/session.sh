@@ -44,6 +44,14 @@ start_virtual_display() {
   export QT_QPA_PLATFORM=xcb
 }
 
+# private_runtime_dir: a runtime directory of our own, so the program's
+# per-user sockets (the skin preview listens on one) meet no other instance
+# that runs on the machine at the same time, such as a test's window.
+private_runtime_dir() {
+  export XDG_RUNTIME_DIR=$scratch/runtime
+  mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+}
+
 # start_program PROGRAM: starts it and waits for its window, whose id goes
 # to `window`; the program's output goes to $scratch/fluxmira.log.
 start_program() {

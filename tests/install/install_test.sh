@@ -57,6 +57,7 @@ newest=$(grep -o '<release version="[^"]*"' "$metainfo" | head -n1 | cut -d'"' -
 [ "$newest" = "$version" ] || fail "the newest release in the metainfo is $newest, the build is $version"
 
 echo "== the installed program against the installed simulator"
+private_runtime_dir
 if start_demo_sensor "$prefix/bin/fluxmira-sensor-sim" && start_virtual_display && start_program "$prefix/bin/fluxmira"; then
   window_has_icon || fail "the window has no icon"
   show_reading || { cat "$scratch/fluxmira.log" "$scratch/sensor.log" >&2; fail "no reading appeared"; }
