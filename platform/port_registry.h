@@ -26,6 +26,8 @@
 //     so it no longer opens the wrong device and its number stays reserved.
 //     Removing a link (UnregisterPort) forgets its number.
 //   - A directory that cannot be written degrades to listing what exists.
+//   - In-process ports (virtual_ports.h) are listed too, with their device
+//     name ("null-modem:COM20"); one shadows a link of the same port name.
 //
 // Roots: sysfs is /sys unless FLUXMIRA_SYSFS names another; device nodes live
 // in /dev unless FLUXMIRA_DEVROOT names another (tests use small fixture trees).

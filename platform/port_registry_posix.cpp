@@ -4,6 +4,7 @@
 #include "platform/port_registry.h"
 
 #include "platform/port_names.h"
+#include "platform/virtual_ports.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -281,6 +282,22 @@ std::vector<PortRegistryValue> ListPortLinks(const fs::path& dir)
     return values;
 }
 
+// In-process ports are listed like the others; one shadows a link of the same name.
+std::vector<PortRegistryValue> WithVirtualPorts(std::vector<PortRegistryValue> values)
+{
+    const std::vector<VirtualPortEntry> inProcess = VirtualPorts();
+    if (inProcess.empty())
+        return values;
+    std::erase_if(values, [&](const PortRegistryValue& v) {
+        return std::any_of(inProcess.begin(), inProcess.end(), [&](const VirtualPortEntry& e) { return e.Name == v.Data; });
+    });
+    for (const VirtualPortEntry& e : inProcess)
+        values.push_back({e.Device, e.Name});
+    std::sort(values.begin(), values.end(),
+              [](const PortRegistryValue& a, const PortRegistryValue& b) { return a.Data < b.Data; });
+    return values;
+}
+
 } // namespace
 
 fs::path SysfsRoot() { return RootFromEnv("FLUXMIRA_SYSFS", "/sys"); }
@@ -312,7 +329,7 @@ std::vector<PortRegistryValue> EnumSerialCommPorts()
     try {
         const fs::path dir = PortNameDirectory();
         AssignPortNames(dir, ScanSerialHardware());
-        return ListPortLinks(dir);
+        return WithVirtualPorts(ListPortLinks(dir));
     } catch (const std::exception&) {
         return {}; // allocation or path failures: no ports rather than an error
     }

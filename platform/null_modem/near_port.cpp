@@ -1,0 +1,439 @@
+#include "platform/null_modem/near_port.h"
+
+#include "platform/last_error.h"
+
+#include <algorithm>
+
+namespace platform::null_modem {
+namespace {
+
+using namespace dcb_flags;
+
+constexpr std::uint32_t kDtrHandshake = 0x0020;
+constexpr std::uint32_t kRtsEnable = 0x1000;
+constexpr std::uint32_t kRtsHandshake = 0x2000;
+constexpr std::uint32_t kRtsToggle = 0x3000;
+
+} // namespace
+
+std::shared_ptr<NearPort> NearPort::Open(std::shared_ptr<Line> line)
+{
+    std::lock_guard lock(line->mutex);
+    if (line->lost) {
+        FailWith(kErrorFileNotFound);
+        return nullptr;
+    }
+    if (line->nearEnd.open) {
+        FailWith(kErrorSharingViolation);
+        return nullptr;
+    }
+    auto port = std::make_shared<NearPort>(line);
+    const auto now = Clock::now();
+    line->Advance(now);
+    line->OpenNear(&port->fWake, now);
+    port->fSession = line->nearEnd.session;
+    return port;
+}
+
+NearPort::~NearPort()
+{
+    Close();
+}
+
+void NearPort::Close()
+{
+    Lock lock = Enter();
+    if (fClosed)
+        return;
+    fClosed = true;
+    if (fLine->nearEnd.open && fLine->nearEnd.session == fSession)
+        fLine->CloseNear(Clock::now());
+    fLine->changed.notify_all();
+    fWake.Set();
+}
+
+NearPort::Lock NearPort::Enter()
+{
+    Lock lock(fLine->mutex);
+    fLine->Advance(Clock::now());
+    return lock;
+}
+
+bool NearPort::Usable() const
+{
+    if (fClosed || !fLine->nearEnd.open || fLine->nearEnd.session != fSession)
+        return FailWith(kErrorInvalidHandle);
+    if (fLine->lost)
+        return FailWith(kErrorDeviceNotConnected);
+    return true;
+}
+
+bool NearPort::StoppedByError() const
+{
+    return (fLine->nearEnd.dcb.Flags & fAbortOnError) && fLine->nearEnd.errors != 0;
+}
+
+// --- reading and writing ------------------------------------------------------
+
+bool NearPort::Read(void* data, std::uint32_t count, std::uint32_t* read)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    NearEnd& n = fLine->nearEnd;
+    const rules::ReadPlan plan = rules::PlanRead(n.timeouts, count, Clock::now());
+    const std::uint32_t aborts = n.readAborts;
+    auto* out = static_cast<std::uint8_t*>(data);
+    std::uint32_t got = 0;
+    std::optional<Clock::time_point> lastByte;
+    for (;;) {
+        if (StoppedByError())
+            return FailWith(kErrorOperationAborted);
+        const auto take = static_cast<std::uint32_t>(std::min<std::size_t>(count - got, n.input.size()));
+        if (take > 0) {
+            std::copy_n(n.input.begin(), take, out + got);
+            n.input.erase(n.input.begin(), n.input.begin() + take);
+            got += take;
+            lastByte = Clock::now();
+            Settle();  // room for what waits on the wire
+        }
+        if (got == count || plan.returnAtOnce || (plan.returnAfterFirst && got > 0))
+            break;
+        const rules::Deadline deadline = rules::ReadDeadline(plan, lastByte);
+        if (deadline && *deadline <= Clock::now())
+            break;
+        fLine->WaitUntil(lock, deadline);
+        fLine->Advance(Clock::now());
+        if (!Usable())
+            return false;
+        if (n.readAborts != aborts) {
+            if (read)
+                *read = got;
+            return FailWith(kErrorOperationAborted);
+        }
+    }
+    if (read)
+        *read = got;
+    return true;
+}
+
+bool NearPort::Write(const void* data, std::uint32_t count, std::uint32_t* written)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    if (StoppedByError())
+        return FailWith(kErrorOperationAborted);
+    NearEnd& n = fLine->nearEnd;
+    const rules::Deadline deadline = rules::WriteDeadline(n.timeouts, count, Clock::now());
+    const std::uint32_t aborts = n.writeAborts;
+    const auto* in = static_cast<const std::uint8_t*>(data);
+    std::uint32_t done = 0;
+    for (;;) {
+        const std::size_t queued = fLine->toFar.queue.size();
+        const std::size_t room = n.outCapacity > queued ? n.outCapacity - queued : 0;
+        const auto put = static_cast<std::uint32_t>(std::min<std::size_t>(room, count - done));
+        for (std::uint32_t i = 0; i < put; ++i)
+            fLine->toFar.queue.push_back(Cell{in[done + i], 0, false});
+        if (put > 0) {
+            done += put;
+            n.txWritten = true;
+            Settle();
+        }
+        if (done == count)
+            break;
+        if (deadline && *deadline <= Clock::now())
+            break;  // a write timeout completes with what went out
+        fLine->WaitUntil(lock, deadline);
+        fLine->Advance(Clock::now());
+        if (!Usable())
+            return false;
+        if (n.writeAborts != aborts) {
+            if (written)
+                *written = done;
+            return FailWith(kErrorOperationAborted);
+        }
+    }
+    if (written)
+        *written = done;
+    return true;
+}
+
+bool NearPort::WriteNoWait(const void* data, std::uint32_t count)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    if (StoppedByError())
+        return FailWith(kErrorOperationAborted);
+    const auto* in = static_cast<const std::uint8_t*>(data);
+    for (std::uint32_t i = 0; i < count; ++i)
+        fLine->toFar.queue.push_back(Cell{in[i], 0, false});
+    if (count > 0)
+        fLine->nearEnd.txWritten = true;
+    Settle();
+    return true;
+}
+
+bool NearPort::Flush()
+{
+    Lock lock = Enter();
+    for (;;) {
+        if (!Usable())
+            return false;
+        if (fLine->toFar.queue.empty())
+            return true;
+        fLine->WaitUntil(lock, std::nullopt);
+        fLine->Advance(Clock::now());
+    }
+}
+
+bool NearPort::TransmitChar(char c)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    // Ahead of everything that waits, behind the character already on the wire.
+    auto& queue = fLine->toFar.queue;
+    const auto at = fLine->toFar.headStart ? std::next(queue.begin()) : queue.begin();
+    queue.insert(at, Cell{static_cast<std::uint8_t>(c), 0, true});
+    fLine->nearEnd.txWritten = true;
+    Settle();
+    return true;
+}
+
+// --- events -------------------------------------------------------------------
+
+bool NearPort::WaitEvent(std::uint32_t& mask, Event* cancel)
+{
+    mask = 0;
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    NearEnd& n = fLine->nearEnd;
+    if (n.waiting)
+        return FailWith(kErrorInvalidParameter);
+    n.waiting = true;
+    n.maskChanged = false;
+    struct Leave {
+        NearEnd& n;
+        ~Leave() { n.waiting = false; }
+    } leave{n};
+    for (;;) {
+        if (!Usable())
+            return false;
+        if (n.maskChanged)
+            return true;  // mask 0: the event mask was changed during the wait
+        if (const std::uint32_t events = n.history & n.mask) {
+            n.history &= ~events;
+            mask = events;
+            return true;
+        }
+        const int ms = rules::MsUntil(fLine->NextDue(), Clock::now());
+        lock.unlock();
+        const int woken = WaitForEvents({&fWake, cancel}, ms < 0 ? kInfinite : static_cast<std::uint32_t>(ms));
+        lock.lock();
+        fLine->Advance(Clock::now());
+        if (woken == 1 && !fClosed)
+            return FailWith(kErrorOperationAborted);
+    }
+}
+
+bool NearPort::SetMask(std::uint32_t mask)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    NearEnd& n = fLine->nearEnd;
+    n.mask = mask;
+    n.history = 0;
+    if (n.waiting)
+        n.maskChanged = true;
+    Settle();
+    return true;
+}
+
+bool NearPort::GetMask(std::uint32_t& mask)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    mask = fLine->nearEnd.mask;
+    return true;
+}
+
+// --- state ----------------------------------------------------------------------
+
+bool NearPort::ClearError(std::uint32_t* errors, ComStat* stat)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    NearEnd& n = fLine->nearEnd;
+    if (errors)
+        *errors = n.errors;
+    n.errors = 0;
+    if (!stat) {
+        Settle();
+        return true;
+    }
+    const std::uint32_t f = n.dcb.Flags;
+    *stat = ComStat{};
+    if ((f & fOutxCtsFlow) && !fLine->farEnd.rts)
+        stat->Flags |= comstat_flags::fCtsHold;
+    if ((f & fOutxDsrFlow) && !fLine->farEnd.dtr)
+        stat->Flags |= comstat_flags::fDsrHold;
+    if (n.xoffByEscape || ((f & fOutX) && n.xoffReceived))
+        stat->Flags |= comstat_flags::fXoffHold;
+    const auto& out = fLine->toFar.queue;
+    if (std::any_of(out.begin(), out.end(), [](const Cell& c) { return c.ahead; }))
+        stat->Flags |= comstat_flags::fTxim;
+    stat->cbInQue = static_cast<std::uint32_t>(n.input.size());
+    stat->cbOutQue = static_cast<std::uint32_t>(out.size());
+    Settle();  // a call stopped by fAbortOnError may go on
+    return true;
+}
+
+bool NearPort::Setup(std::uint32_t inQueue, std::uint32_t outQueue)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    fLine->nearEnd.inCapacity = std::max<std::uint32_t>(inQueue, 1);
+    fLine->nearEnd.outCapacity = std::max<std::uint32_t>(outQueue, 1);
+    Settle();
+    return true;
+}
+
+bool NearPort::GetState(Dcb& dcb)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    dcb = fLine->nearEnd.dcb;
+    return true;
+}
+
+bool NearPort::SetState(const Dcb& dcb)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    if (!rules::DcbIsValid(dcb))
+        return FailWith(kErrorInvalidParameter);
+    NearEnd& n = fLine->nearEnd;
+    n.dcb = dcb;
+    n.dcb.DCBlength = sizeof(Dcb);
+    n.dtr = (dcb.Flags & fDtrControlMask) != 0;
+    const std::uint32_t rts = dcb.Flags & fRtsControlMask;
+    if (rts == kRtsEnable || rts == kRtsHandshake)
+        n.rts = true;
+    else
+        n.rts = false;  // disabled, or toggling: at rest RTS is low
+    Settle();
+    return true;
+}
+
+bool NearPort::GetTimeouts(CommTimeouts& timeouts)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    timeouts = fLine->nearEnd.timeouts;
+    return true;
+}
+
+bool NearPort::SetTimeouts(const CommTimeouts& timeouts)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    fLine->nearEnd.timeouts = timeouts;
+    Settle();
+    return true;
+}
+
+bool NearPort::Escape(std::uint32_t function)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    NearEnd& n = fLine->nearEnd;
+    const std::uint32_t rtsMode = n.dcb.Flags & fRtsControlMask;
+    // Lines the driver drives itself cannot be switched by hand.
+    const bool rtsByDriver = rtsMode == kRtsHandshake || (rtsMode == kRtsToggle && fLine->options.togglesRts);
+    const bool dtrByDriver = (n.dcb.Flags & fDtrControlMask) == kDtrHandshake;
+    switch (function) {
+    case SETXOFF: n.xoffByEscape = true; break;
+    case SETXON: n.xoffByEscape = false; break;
+    case SETRTS:
+    case CLRRTS:
+        if (rtsByDriver)
+            return FailWith(kErrorInvalidParameter);
+        n.rts = function == SETRTS;
+        break;
+    case SETDTR:
+    case CLRDTR:
+        if (dtrByDriver)
+            return FailWith(kErrorInvalidParameter);
+        n.dtr = function == SETDTR;
+        break;
+    case SETBREAK: n.brk = true; break;
+    case CLRBREAK: n.brk = false; break;
+    default: return FailWith(kErrorInvalidParameter);
+    }
+    Settle();
+    return true;
+}
+
+bool NearPort::ModemStatus(std::uint32_t& status)
+{
+    status = 0;
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    const FarEnd& f = fLine->farEnd;
+    if (f.rts) status |= MS_CTS_ON;
+    if (f.dtr) status |= MS_DSR_ON | MS_RLSD_ON;
+    if (f.ring) status |= MS_RING_ON;
+    return true;
+}
+
+bool NearPort::Purge(std::uint32_t flags)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    if (flags & ~(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
+        return FailWith(kErrorInvalidParameter);
+    NearEnd& n = fLine->nearEnd;
+    if (flags & PURGE_RXCLEAR)
+        n.input.clear();
+    if (flags & PURGE_TXCLEAR) {
+        fLine->toFar.Clear();
+        n.txWritten = false;
+    }
+    if (flags & PURGE_RXABORT)
+        ++n.readAborts;
+    if (flags & PURGE_TXABORT)
+        ++n.writeAborts;
+    Settle();
+    return true;
+}
+
+bool NearPort::Properties(CommProp& props)
+{
+    Lock lock = Enter();
+    if (!Usable())
+        return false;
+    props = rules::SerialProperties(fLine->nearEnd.inCapacity, fLine->nearEnd.outCapacity);
+    return true;
+}
+
+bool NearPort::TogglesRts()
+{
+    Lock lock = Enter();
+    return Usable() && fLine->options.togglesRts;
+}
+
+} // namespace platform::null_modem

@@ -1,0 +1,59 @@
+#pragma once
+// The near end of a null-modem pair as a port behind a handle.
+
+#include "platform/null_modem/line.h"
+#include "platform/port_device.h"
+
+#include <memory>
+
+namespace platform::null_modem {
+
+class NearPort final : public PortDevice {
+public:
+    // Opens the near end; nullptr with the last error set when it is open
+    // already or the cable is unplugged.
+    static std::shared_ptr<NearPort> Open(std::shared_ptr<Line> line);
+    explicit NearPort(std::shared_ptr<Line> line) : fLine(std::move(line)) {}
+    ~NearPort() override;
+
+    void Close() override;
+
+    bool Write(const void* data, std::uint32_t count, std::uint32_t* written) override;
+    bool WriteNoWait(const void* data, std::uint32_t count) override;
+    bool Flush() override;
+    bool Read(void* data, std::uint32_t count, std::uint32_t* read) override;
+    bool WaitEvent(std::uint32_t& mask, Event* cancel) override;
+    bool CancelIo() override { return true; }  // every call completes before it returns
+
+    bool SetMask(std::uint32_t mask) override;
+    bool GetMask(std::uint32_t& mask) override;
+    bool ClearError(std::uint32_t* errors, ComStat* stat) override;
+    bool Setup(std::uint32_t inQueue, std::uint32_t outQueue) override;
+    bool GetState(Dcb& dcb) override;
+    bool SetState(const Dcb& dcb) override;
+    bool GetTimeouts(CommTimeouts& timeouts) override;
+    bool SetTimeouts(const CommTimeouts& timeouts) override;
+    bool Escape(std::uint32_t function) override;
+    bool ModemStatus(std::uint32_t& status) override;
+    bool Purge(std::uint32_t flags) override;
+    bool TransmitChar(char c) override;
+    bool Properties(CommProp& props) override;
+    bool TogglesRts() override;
+
+private:
+    using Lock = std::unique_lock<std::mutex>;
+    // Locks the line and delivers what arrived until now.
+    Lock Enter();
+    // The entry check, under the lock: closed -> invalid handle, unplugged -> lost.
+    bool Usable() const;
+    // fAbortOnError: calls fail while line errors wait for ClearCommError.
+    bool StoppedByError() const;
+    void Settle() { fLine->Settle(Clock::now()); }
+
+    std::shared_ptr<Line> fLine;
+    Event fWake;  // the event waiter's wake-up
+    std::uint64_t fSession = 0;
+    bool fClosed = false;
+};
+
+} // namespace platform::null_modem

@@ -1,0 +1,67 @@
+#include "platform/virtual_ports.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+struct Entry {
+    std::string device;
+    VirtualPortOpener opener;
+};
+
+std::mutex& DirectoryMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::map<std::string, Entry>& Directory()
+{
+    static std::map<std::string, Entry> entries;
+    return entries;
+}
+
+std::string Normalised(std::string name)
+{
+    const std::string prefix = "\\\\?\\";
+    if (name.compare(0, prefix.size(), prefix) == 0)
+        name.erase(0, prefix.size());
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+    return name;
+}
+
+} // namespace
+
+void RegisterVirtualPort(const std::string& name, const std::string& device, VirtualPortOpener opener)
+{
+    std::lock_guard lock(DirectoryMutex());
+    Directory()[Normalised(name)] = {device, std::move(opener)};
+}
+
+void UnregisterVirtualPort(const std::string& name)
+{
+    std::lock_guard lock(DirectoryMutex());
+    Directory().erase(Normalised(name));
+}
+
+std::vector<VirtualPortEntry> VirtualPorts()
+{
+    std::lock_guard lock(DirectoryMutex());
+    std::vector<VirtualPortEntry> list;
+    for (const auto& [name, entry] : Directory())
+        list.push_back({name, entry.device});
+    return list;
+}
+
+VirtualPortOpener FindVirtualPort(const std::string& name)
+{
+    std::lock_guard lock(DirectoryMutex());
+    auto it = Directory().find(Normalised(name));
+    return it == Directory().end() ? VirtualPortOpener{} : it->second.opener;
+}
+
+} // namespace platform
