@@ -215,10 +215,16 @@ bool NearPort::WaitEvent(std::uint32_t& mask, Event* cancel)
         return FailWith(kErrorInvalidParameter);
     n.waiting = true;
     n.maskChanged = false;
+    // The flag belongs to this open; a later open has its own.
     struct Leave {
         NearEnd& n;
-        ~Leave() { n.waiting = false; }
-    } leave{n};
+        std::uint64_t session;
+        ~Leave()
+        {
+            if (n.session == session)
+                n.waiting = false;
+        }
+    } leave{n, fSession};
     for (;;) {
         if (!Usable())
             return false;

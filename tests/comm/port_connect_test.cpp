@@ -3,6 +3,8 @@
 
 #include "runtime/error.h"
 
+#include <atomic>
+
 namespace {
 
 using namespace comm;
@@ -45,6 +47,16 @@ TEST_F(Connect, InitDeviceConnectOnAClosedPortDoesNothing)
 {
     EXPECT_NO_THROW(com->InitDeviceConnect());
     EXPECT_FALSE(com->Active());
+}
+
+TEST_F(Connect, PulledCableDropsTheConnectionOnTheEventThread)
+{
+    std::atomic<int> closes{0};
+    com->OnClose = [&](QObject*) { ++closes; };
+    OpenOrFail();
+    fModem->Unplug();
+    ASSERT_TRUE(comm_test::PumpUntil([&] { return !com->Active(); }));
+    EXPECT_EQ(closes.load(), 1);
 }
 
 TEST_F(Connect, ExtHandleIsAdoptedAndOwned)
