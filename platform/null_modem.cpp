@@ -112,57 +112,27 @@ std::string NullModemFar::ReadExactly(std::size_t n, std::uint32_t timeoutMs)
     return out;
 }
 
-void NullModemFar::SetDtr(bool on)
+void NullModemFar::SetLine(bool null_modem::FarEnd::*line, bool on)
 {
     auto lock = Enter(*fLine);
-    fLine->farEnd.dtr = on;
+    fLine->farEnd.*line = on;
     fLine->Settle(Clock::now());
 }
 
-void NullModemFar::SetRts(bool on)
+bool NullModemFar::Input(bool null_modem::FarEnd::*line)
 {
     auto lock = Enter(*fLine);
-    fLine->farEnd.rts = on;
-    fLine->Settle(Clock::now());
+    return fLine->farEnd.*line;
 }
 
-void NullModemFar::SetBreak(bool on)
-{
-    auto lock = Enter(*fLine);
-    fLine->farEnd.brk = on;
-    fLine->Settle(Clock::now());
-}
-
-void NullModemFar::SetRing(bool on)
-{
-    auto lock = Enter(*fLine);
-    fLine->farEnd.ring = on;
-    fLine->Settle(Clock::now());
-}
-
-bool NullModemFar::Cts()
-{
-    auto lock = Enter(*fLine);
-    return fLine->farEnd.cts;
-}
-
-bool NullModemFar::Dsr()
-{
-    auto lock = Enter(*fLine);
-    return fLine->farEnd.dsr;
-}
-
-bool NullModemFar::Dcd()
-{
-    auto lock = Enter(*fLine);
-    return fLine->farEnd.dcd;
-}
-
-bool NullModemFar::BreakIn()
-{
-    auto lock = Enter(*fLine);
-    return fLine->farEnd.brkIn;
-}
+void NullModemFar::SetDtr(bool on) { SetLine(&null_modem::FarEnd::dtr, on); }
+void NullModemFar::SetRts(bool on) { SetLine(&null_modem::FarEnd::rts, on); }
+void NullModemFar::SetBreak(bool on) { SetLine(&null_modem::FarEnd::brk, on); }
+void NullModemFar::SetRing(bool on) { SetLine(&null_modem::FarEnd::ring, on); }
+bool NullModemFar::Cts() { return Input(&null_modem::FarEnd::cts); }
+bool NullModemFar::Dsr() { return Input(&null_modem::FarEnd::dsr); }
+bool NullModemFar::Dcd() { return Input(&null_modem::FarEnd::dcd); }
+bool NullModemFar::BreakIn() { return Input(&null_modem::FarEnd::brkIn); }
 
 std::vector<FarTrace> NullModemFar::Trace()
 {

@@ -34,6 +34,7 @@ namespace platform {
 
 namespace null_modem {
 class Line;
+struct FarEnd;
 }
 
 struct NullModemOptions {
@@ -83,6 +84,9 @@ public:
     bool WaitForChange(std::uint64_t seen, std::uint32_t timeoutMs);
 
 private:
+    void SetLine(bool null_modem::FarEnd::*line, bool on);
+    bool Input(bool null_modem::FarEnd::*line);
+
     std::shared_ptr<null_modem::Line> fLine;
 };
 

@@ -161,18 +161,15 @@ bool NearPort::Write(const void* data, std::uint32_t count, std::uint32_t* writt
 
 bool NearPort::WriteNoWait(const void* data, std::uint32_t count)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    if (StoppedByError())
-        return FailWith(kErrorOperationAborted);
-    const auto* in = static_cast<const std::uint8_t*>(data);
-    for (std::uint32_t i = 0; i < count; ++i)
-        fLine->toFar.queue.push_back(Cell{in[i], 0, false});
-    if (count > 0)
-        fLine->nearEnd.txWritten = true;
-    Settle();
-    return true;
+    return Apply([&](NearEnd& n) {
+        if (StoppedByError())
+            return FailWith(kErrorOperationAborted);
+        const auto* in = static_cast<const std::uint8_t*>(data);
+        for (std::uint32_t i = 0; i < count; ++i)
+            fLine->toFar.queue.push_back(Cell{in[i], 0, false});
+        n.txWritten = n.txWritten || count > 0;
+        return true;
+    });
 }
 
 bool NearPort::Flush()
@@ -190,16 +187,14 @@ bool NearPort::Flush()
 
 bool NearPort::TransmitChar(char c)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    // Ahead of everything that waits, behind the character already on the wire.
-    auto& queue = fLine->toFar.queue;
-    const auto at = fLine->toFar.headStart ? std::next(queue.begin()) : queue.begin();
-    queue.insert(at, Cell{static_cast<std::uint8_t>(c), 0, true});
-    fLine->nearEnd.txWritten = true;
-    Settle();
-    return true;
+    return Apply([&](NearEnd& n) {
+        // Ahead of everything that waits, behind the character already on the wire.
+        auto& queue = fLine->toFar.queue;
+        const auto at = fLine->toFar.headStart ? std::next(queue.begin()) : queue.begin();
+        queue.insert(at, Cell{static_cast<std::uint8_t>(c), 0, true});
+        n.txWritten = true;
+        return true;
+    });
 }
 
 // --- events -------------------------------------------------------------------
@@ -247,199 +242,157 @@ bool NearPort::WaitEvent(std::uint32_t& mask, Event* cancel)
 
 bool NearPort::SetMask(std::uint32_t mask)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    NearEnd& n = fLine->nearEnd;
-    n.mask = mask;
-    n.history = 0;
-    if (n.waiting)
-        n.maskChanged = true;
-    Settle();
-    return true;
+    return Apply([&](NearEnd& n) {
+        n.mask = mask;
+        n.history = 0;
+        n.maskChanged = n.waiting;
+        return true;
+    });
 }
 
 bool NearPort::GetMask(std::uint32_t& mask)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    mask = fLine->nearEnd.mask;
-    return true;
+    return Query([&](const NearEnd& n) { mask = n.mask; });
 }
 
 // --- state ----------------------------------------------------------------------
 
 bool NearPort::ClearError(std::uint32_t* errors, ComStat* stat)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    NearEnd& n = fLine->nearEnd;
-    if (errors)
-        *errors = n.errors;
-    n.errors = 0;
-    if (!stat) {
-        Settle();
+    // Clearing the errors lets a call stopped by fAbortOnError go on.
+    return Apply([&](NearEnd& n) {
+        if (errors)
+            *errors = n.errors;
+        n.errors = 0;
+        if (stat)
+            *stat = Status(n);
         return true;
-    }
+    });
+}
+
+ComStat NearPort::Status(const NearEnd& n) const
+{
     const std::uint32_t f = n.dcb.Flags;
-    *stat = ComStat{};
+    ComStat stat;
     if ((f & fOutxCtsFlow) && !fLine->farEnd.rts)
-        stat->Flags |= comstat_flags::fCtsHold;
+        stat.Flags |= comstat_flags::fCtsHold;
     if ((f & fOutxDsrFlow) && !fLine->farEnd.dtr)
-        stat->Flags |= comstat_flags::fDsrHold;
+        stat.Flags |= comstat_flags::fDsrHold;
     if (n.xoffByEscape || ((f & fOutX) && n.xoffReceived))
-        stat->Flags |= comstat_flags::fXoffHold;
+        stat.Flags |= comstat_flags::fXoffHold;
     const auto& out = fLine->toFar.queue;
     if (std::any_of(out.begin(), out.end(), [](const Cell& c) { return c.ahead; }))
-        stat->Flags |= comstat_flags::fTxim;
-    stat->cbInQue = static_cast<std::uint32_t>(n.input.size());
-    stat->cbOutQue = static_cast<std::uint32_t>(out.size());
-    Settle();  // a call stopped by fAbortOnError may go on
-    return true;
+        stat.Flags |= comstat_flags::fTxim;
+    stat.cbInQue = static_cast<std::uint32_t>(n.input.size());
+    stat.cbOutQue = static_cast<std::uint32_t>(out.size());
+    return stat;
 }
 
 bool NearPort::Setup(std::uint32_t inQueue, std::uint32_t outQueue)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    fLine->nearEnd.inCapacity = std::max<std::uint32_t>(inQueue, 1);
-    fLine->nearEnd.outCapacity = std::max<std::uint32_t>(outQueue, 1);
-    Settle();
-    return true;
+    return Apply([&](NearEnd& n) {
+        n.inCapacity = std::max<std::uint32_t>(inQueue, 1);
+        n.outCapacity = std::max<std::uint32_t>(outQueue, 1);
+        return true;
+    });
 }
 
 bool NearPort::GetState(Dcb& dcb)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    dcb = fLine->nearEnd.dcb;
-    return true;
+    return Query([&](const NearEnd& n) { dcb = n.dcb; });
 }
 
 bool NearPort::SetState(const Dcb& dcb)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    if (!rules::DcbIsValid(dcb))
-        return FailWith(kErrorInvalidParameter);
-    NearEnd& n = fLine->nearEnd;
-    n.dcb = dcb;
-    n.dcb.DCBlength = sizeof(Dcb);
-    n.dtr = (dcb.Flags & fDtrControlMask) != 0;
-    const std::uint32_t rts = dcb.Flags & fRtsControlMask;
-    if (rts == kRtsEnable || rts == kRtsHandshake)
-        n.rts = true;
-    else
-        n.rts = false;  // disabled, or toggling: at rest RTS is low
-    Settle();
-    return true;
+    return Apply([&](NearEnd& n) {
+        if (!rules::DcbIsValid(dcb))
+            return FailWith(kErrorInvalidParameter);
+        n.dcb = dcb;
+        n.dcb.DCBlength = sizeof(Dcb);
+        n.dtr = (dcb.Flags & fDtrControlMask) != 0;
+        // Disabled, or toggling: at rest RTS is low.
+        const std::uint32_t rts = dcb.Flags & fRtsControlMask;
+        n.rts = rts == kRtsEnable || rts == kRtsHandshake;
+        return true;
+    });
 }
 
 bool NearPort::GetTimeouts(CommTimeouts& timeouts)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    timeouts = fLine->nearEnd.timeouts;
-    return true;
+    return Query([&](const NearEnd& n) { timeouts = n.timeouts; });
 }
 
 bool NearPort::SetTimeouts(const CommTimeouts& timeouts)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    fLine->nearEnd.timeouts = timeouts;
-    Settle();
-    return true;
+    return Apply([&](NearEnd& n) {
+        n.timeouts = timeouts;
+        return true;
+    });
 }
 
 bool NearPort::Escape(std::uint32_t function)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    NearEnd& n = fLine->nearEnd;
-    const std::uint32_t rtsMode = n.dcb.Flags & fRtsControlMask;
-    // Lines the driver drives itself cannot be switched by hand.
-    const bool rtsByDriver = rtsMode == kRtsHandshake || (rtsMode == kRtsToggle && fLine->options.togglesRts);
-    const bool dtrByDriver = (n.dcb.Flags & fDtrControlMask) == kDtrHandshake;
-    switch (function) {
-    case SETXOFF: n.xoffByEscape = true; break;
-    case SETXON: n.xoffByEscape = false; break;
-    case SETRTS:
-    case CLRRTS:
-        if (rtsByDriver)
-            return FailWith(kErrorInvalidParameter);
-        n.rts = function == SETRTS;
-        break;
-    case SETDTR:
-    case CLRDTR:
-        if (dtrByDriver)
-            return FailWith(kErrorInvalidParameter);
-        n.dtr = function == SETDTR;
-        break;
-    case SETBREAK: n.brk = true; break;
-    case CLRBREAK: n.brk = false; break;
-    default: return FailWith(kErrorInvalidParameter);
-    }
-    Settle();
-    return true;
+    return Apply([&](NearEnd& n) {
+        const std::uint32_t rtsMode = n.dcb.Flags & fRtsControlMask;
+        // Lines the driver drives itself cannot be switched by hand.
+        const bool rtsByDriver = rtsMode == kRtsHandshake || (rtsMode == kRtsToggle && fLine->options.togglesRts);
+        const bool dtrByDriver = (n.dcb.Flags & fDtrControlMask) == kDtrHandshake;
+        switch (function) {
+        case SETXOFF: n.xoffByEscape = true; return true;
+        case SETXON: n.xoffByEscape = false; return true;
+        case SETRTS:
+        case CLRRTS:
+            if (rtsByDriver)
+                return FailWith(kErrorInvalidParameter);
+            n.rts = function == SETRTS;
+            return true;
+        case SETDTR:
+        case CLRDTR:
+            if (dtrByDriver)
+                return FailWith(kErrorInvalidParameter);
+            n.dtr = function == SETDTR;
+            return true;
+        case SETBREAK: n.brk = true; return true;
+        case CLRBREAK: n.brk = false; return true;
+        default: return FailWith(kErrorInvalidParameter);
+        }
+    });
 }
 
 bool NearPort::ModemStatus(std::uint32_t& status)
 {
     status = 0;
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    const FarEnd& f = fLine->farEnd;
-    if (f.rts) status |= MS_CTS_ON;
-    if (f.dtr) status |= MS_DSR_ON | MS_RLSD_ON;
-    if (f.ring) status |= MS_RING_ON;
-    return true;
+    return Query([&](const NearEnd&) {
+        const FarEnd& f = fLine->farEnd;
+        status = (f.rts ? MS_CTS_ON : 0) | (f.dtr ? MS_DSR_ON | MS_RLSD_ON : 0) | (f.ring ? MS_RING_ON : 0);
+    });
 }
 
 bool NearPort::Purge(std::uint32_t flags)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    if (flags & ~(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
-        return FailWith(kErrorInvalidParameter);
-    NearEnd& n = fLine->nearEnd;
-    if (flags & PURGE_RXCLEAR)
-        n.input.clear();
-    if (flags & PURGE_TXCLEAR) {
-        fLine->toFar.Clear();
-        n.txWritten = false;
-    }
-    if (flags & PURGE_RXABORT)
-        ++n.readAborts;
-    if (flags & PURGE_TXABORT)
-        ++n.writeAborts;
-    Settle();
-    return true;
+    return Apply([&](NearEnd& n) {
+        if (flags & ~(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
+            return FailWith(kErrorInvalidParameter);
+        if (flags & PURGE_RXCLEAR)
+            n.input.clear();
+        if (flags & PURGE_TXCLEAR) {
+            fLine->toFar.Clear();
+            n.txWritten = false;
+        }
+        n.readAborts += (flags & PURGE_RXABORT) ? 1 : 0;
+        n.writeAborts += (flags & PURGE_TXABORT) ? 1 : 0;
+        return true;
+    });
 }
 
 bool NearPort::Properties(CommProp& props)
 {
-    Lock lock = Enter();
-    if (!Usable())
-        return false;
-    props = rules::SerialProperties(fLine->nearEnd.inCapacity, fLine->nearEnd.outCapacity);
-    return true;
+    return Query([&](const NearEnd& n) { props = rules::SerialProperties(n.inCapacity, n.outCapacity); });
 }
 
 bool NearPort::TogglesRts()
 {
-    Lock lock = Enter();
-    return Usable() && fLine->options.togglesRts;
+    return Query([](const NearEnd&) {}) && fLine->options.togglesRts;
 }
 
 } // namespace platform::null_modem

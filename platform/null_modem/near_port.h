@@ -48,7 +48,30 @@ private:
     bool Usable() const;
     // fAbortOnError: calls fail while line errors wait for ClearCommError.
     bool StoppedByError() const;
+    ComStat Status(const NearEnd& n) const;
     void Settle() { fLine->Settle(Clock::now()); }
+
+    // The entry idiom of every call: lock, deliver what arrived, check the
+    // handle, then look (Query) or change and settle the consequences (Apply;
+    // a change returning false has set the last error).
+    template <class Look>
+    bool Query(Look look)
+    {
+        Lock lock = Enter();
+        if (!Usable())
+            return false;
+        look(fLine->nearEnd);
+        return true;
+    }
+    template <class Change>
+    bool Apply(Change change)
+    {
+        Lock lock = Enter();
+        if (!Usable() || !change(fLine->nearEnd))
+            return false;
+        Settle();
+        return true;
+    }
 
     std::shared_ptr<Line> fLine;
     Event fWake;  // the event waiter's wake-up

@@ -1,5 +1,8 @@
 #include "tests/comm/line_fixture.h"
 
+#include "runtime/error.h"
+#include "tests/comm/activate.h"
+
 #include <cstdlib>
 
 namespace comm_test {
@@ -31,12 +34,17 @@ void LineTest::UseFastSettings()
 
 void LineTest::OpenOrFail()
 {
+    ActivateOrFail(*com);
+}
+
+void LineTest::ExpectConnectError(const std::function<void()>& call)
+{
     try {
-        com->SetActive(true);
-    } catch (const std::exception& e) {
-        FAIL() << e.what();
+        call();
+        FAIL() << "no error raised";
+    } catch (const runtime::Error& e) {
+        EXPECT_STREQ(e.what(), "Device Connect Initialization Error");
     }
-    ASSERT_TRUE(com->Active());
 }
 
 bool LineTest::WaitQueued(std::uint32_t count, int timeoutMs)

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace comm_test {
@@ -27,6 +28,8 @@ protected:
     void OpenOrFail();
     // Lets the bytes the far end wrote arrive in the driver's queue.
     bool WaitQueued(std::uint32_t count, int timeoutMs = 3000);
+    // Runs call and expects the fatal error of a device that gives no DSR.
+    static void ExpectConnectError(const std::function<void()>& call);
 
     platform::NullModemFar& Far() { return fModem->Far(); }
 

@@ -123,12 +123,7 @@ TEST_F(Pnp, AnOpenPortIsReopenedWithItsOwnSettings)
 TEST_F(Pnp, WithoutDsrItIsAFatalErrorAndThePortStaysOpenWithItsOwnSettings)
 {
     PnpFarDevice device(Far(), {1, kId, false});
-    try {
-        com->GetPNPDeviceString();
-        FAIL() << "no error raised";
-    } catch (const runtime::Error& e) {
-        EXPECT_STREQ(e.what(), "Device Connect Initialization Error");
-    }
+    ExpectConnectError([&] { com->GetPNPDeviceString(); });
     ASSERT_TRUE(com->Active());
     EXPECT_EQ(DriverState().BaudRate, 9600u);
     EXPECT_EQ(device.Toggles(), 0);

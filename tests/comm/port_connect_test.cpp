@@ -25,12 +25,7 @@ TEST_F(Connect, InitDeviceConnectRaisesRtsWhenDsrAnswers)
 TEST_F(Connect, InitDeviceConnectWithoutDsrIsAFatalErrorAndLeavesDtrUpRtsDown)
 {
     OpenOrFail();
-    try {
-        com->InitDeviceConnect();
-        FAIL() << "no error raised";
-    } catch (const runtime::Error& e) {
-        EXPECT_STREQ(e.what(), "Device Connect Initialization Error");
-    }
+    ExpectConnectError([&] { com->InitDeviceConnect(); });
     EXPECT_TRUE(com->Active());
     EXPECT_TRUE(Far().Dsr());
     EXPECT_FALSE(Far().Cts());
