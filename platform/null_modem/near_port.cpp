@@ -14,6 +14,14 @@ constexpr std::uint32_t kRtsEnable = 0x1000;
 constexpr std::uint32_t kRtsHandshake = 0x2000;
 constexpr std::uint32_t kRtsToggle = 0x3000;
 
+bool SwitchLine(bool& line, bool on, bool drivenByDriver)
+{
+    if (drivenByDriver)
+        return FailWith(kErrorInvalidParameter);
+    line = on;
+    return true;
+}
+
 } // namespace
 
 std::shared_ptr<NearPort> NearPort::Open(std::shared_ptr<Line> line)
@@ -75,6 +83,22 @@ bool NearPort::StoppedByError() const
 
 // --- reading and writing ------------------------------------------------------
 
+NearPort::Step NearPort::WaitForLine(Lock& lock, rules::Deadline deadline, const std::uint32_t& aborts,
+                                     std::uint32_t seen)
+{
+    if (deadline && *deadline <= Clock::now())
+        return Step::TimedOut;
+    fLine->WaitUntil(lock, deadline);
+    fLine->Advance(Clock::now());
+    if (!Usable())
+        return Step::Failed;
+    if (aborts != seen) {
+        FailWith(kErrorOperationAborted);
+        return Step::Failed;
+    }
+    return Step::Go;
+}
+
 bool NearPort::Read(void* data, std::uint32_t count, std::uint32_t* read)
 {
     Lock lock = Enter();
@@ -99,17 +123,13 @@ bool NearPort::Read(void* data, std::uint32_t count, std::uint32_t* read)
         }
         if (got == count || plan.returnAtOnce || (plan.returnAfterFirst && got > 0))
             break;
-        const rules::Deadline deadline = rules::ReadDeadline(plan, lastByte);
-        if (deadline && *deadline <= Clock::now())
+        const Step step = WaitForLine(lock, rules::ReadDeadline(plan, lastByte), n.readAborts, aborts);
+        if (step == Step::TimedOut)
             break;
-        fLine->WaitUntil(lock, deadline);
-        fLine->Advance(Clock::now());
-        if (!Usable())
-            return false;
-        if (n.readAborts != aborts) {
+        if (step == Step::Failed) {
             if (read)
                 *read = got;
-            return FailWith(kErrorOperationAborted);
+            return false;
         }
     }
     if (read)
@@ -142,16 +162,13 @@ bool NearPort::Write(const void* data, std::uint32_t count, std::uint32_t* writt
         }
         if (done == count)
             break;
-        if (deadline && *deadline <= Clock::now())
+        const Step step = WaitForLine(lock, deadline, n.writeAborts, aborts);
+        if (step == Step::TimedOut)
             break;  // a write timeout completes with what went out
-        fLine->WaitUntil(lock, deadline);
-        fLine->Advance(Clock::now());
-        if (!Usable())
-            return false;
-        if (n.writeAborts != aborts) {
+        if (step == Step::Failed) {
             if (written)
                 *written = done;
-            return FailWith(kErrorOperationAborted);
+            return false;
         }
     }
     if (written)
@@ -341,17 +358,9 @@ bool NearPort::Escape(std::uint32_t function)
         case SETXOFF: n.xoffByEscape = true; return true;
         case SETXON: n.xoffByEscape = false; return true;
         case SETRTS:
-        case CLRRTS:
-            if (rtsByDriver)
-                return FailWith(kErrorInvalidParameter);
-            n.rts = function == SETRTS;
-            return true;
+        case CLRRTS: return SwitchLine(n.rts, function == SETRTS, rtsByDriver);
         case SETDTR:
-        case CLRDTR:
-            if (dtrByDriver)
-                return FailWith(kErrorInvalidParameter);
-            n.dtr = function == SETDTR;
-            return true;
+        case CLRDTR: return SwitchLine(n.dtr, function == SETDTR, dtrByDriver);
         case SETBREAK: n.brk = true; return true;
         case CLRBREAK: n.brk = false; return true;
         default: return FailWith(kErrorInvalidParameter);

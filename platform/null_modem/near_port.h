@@ -49,6 +49,11 @@ private:
     // fAbortOnError: calls fail while line errors wait for ClearCommError.
     bool StoppedByError() const;
     ComStat Status(const NearEnd& n) const;
+    enum class Step { Go, TimedOut, Failed };
+    // One wait of a blocked read or write for the line to move on: TimedOut
+    // once the deadline has passed, Failed (last error set) when the handle
+    // went or a purge aborted the calls begun before it (aborts != seen).
+    Step WaitForLine(Lock& lock, rules::Deadline deadline, const std::uint32_t& aborts, std::uint32_t seen);
     void Settle() { fLine->Settle(Clock::now()); }
 
     // The entry idiom of every call: lock, deliver what arrived, check the
