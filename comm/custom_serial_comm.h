@@ -28,6 +28,16 @@ public:
     // Empties the device list, loads it again and notifies code 3.
     void Update() override;
 
+    // Raises DTR, expects DSR within 200 ms and then raises RTS; without DSR
+    // the fatal error "Device Connect Initialization Error".
+    virtual void InitDeviceConnect();
+    // Adopts an open handle (0 and the invalid handle change nothing): the
+    // port is closed, reopened on that handle and owns it from then on.
+    void SetExtHandle(platform::Handle aHandle);
+    // The Plug-and-Play identification of the device on the port, bracketed
+    // by its start and end markers; empty when none came (pnp_device_string.cpp).
+    virtual std::string GetPNPDeviceString();
+
 protected:
     platform::Handle OpenDeviceHandle() override;
     std::string GetPortDisplayName() const override;
@@ -35,6 +45,9 @@ protected:
     platform::Handle fExtHandle = 0;  // a handle to adopt at the next open; 0 when none
 
 private:
+    std::string ExchangePnpId();
+    void RestoreAfterPnp(const platform::Dcb& own, TTraceStates ownStates, bool wasActive);
+
     std::uint16_t fComPortNo = 1;
     TcmEnumPorts fEnumPorts = epQuickAll;
 };

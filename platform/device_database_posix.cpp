@@ -184,7 +184,7 @@ PortsAndDevices ReadPortsAndDevices()
         for (auto* source : {&PresentPorts, &Cards, &ParallelPorts, &Remembered})
             for (DeviceRecord& r : (*source)(m))
                 found.Devices.push_back(std::move(r));
-        found.Registry = posix::ListPortLinks(m.PortDir, m.Nodes);
+        found.Registry = WithVirtualPorts(posix::ListPortLinks(m.PortDir, m.Nodes));
         return found;
     } catch (const std::exception&) {
         return {}; // allocation or path failures: nothing, as when the machine cannot be read

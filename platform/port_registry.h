@@ -32,6 +32,8 @@
 //     so it no longer opens the wrong device and its number stays reserved.
 //     Removing a link (UnregisterPort) forgets its number.
 //   - A directory that cannot be written degrades to listing what exists.
+//   - In-process ports (virtual_ports.h) are listed too, with their device
+//     name ("null-modem:COM20"); one shadows a link of the same port name.
 //   - Only links to a serial device node are listed: a character device of
 //     a serial tty driver or a pseudo-terminal slave, checked with stat
 //     before anything opens it. Links to files, FIFOs or other devices
@@ -68,6 +70,10 @@ struct PortRegistryValue {
 // Lists the registered serial ports, ordered by port name, after giving new
 // serial hardware its port name. Never throws; failures give fewer entries.
 std::vector<PortRegistryValue> EnumSerialCommPorts();
+
+// values with the in-process ports added (virtual_ports.h), sorted by port
+// name; an in-process port replaces a link of the same name.
+std::vector<PortRegistryValue> WithVirtualPorts(std::vector<PortRegistryValue> values);
 
 // A serial device the hardware scan found.
 struct SerialHardware {

@@ -49,7 +49,7 @@ std::vector<PortRegistryValue> EnumSerialCommPorts()
         const posix::TtyNodeCheck nodes;
         const fs::path dir = PortNameDirectory();
         posix::AssignPortNames(dir, ScanSerialHardware(nodes));
-        return posix::ListPortLinks(dir, nodes);
+        return WithVirtualPorts(posix::ListPortLinks(dir, nodes));
     } catch (const std::exception&) {
         return {}; // allocation or path failures: no ports rather than an error
     }

@@ -135,11 +135,22 @@ std::shared_ptr<Port> Port::Open(const std::string& name)
         return nullptr;
     }
     RequestLowLatency(fd);
-    serial_icounter_struct counts{};
-    port->fHasCounters = ioctl(fd, TIOCGICOUNT, &counts) == 0;
-    port->ReadCounters(port->fEventBase);
-    port->fErrorBase = port->fEventBase;
+    port->ProbeDriver();
     return port;
+}
+
+// What the driver can do: count line events, report modem lines, toggle RTS.
+void Port::ProbeDriver()
+{
+    serial_icounter_struct counts{};
+    fHasCounters = ioctl(fFd, TIOCGICOUNT, &counts) == 0;
+    ReadCounters(fEventBase);
+    fErrorBase = fEventBase;
+    fHasLines = ReadLines(fEventLines);
+    // Writing back the current RS-485 settings changes nothing; only a driver
+    // that can switch RTS itself accepts it.
+    serial_rs485 rs485{};
+    fTogglesRts = ioctl(fFd, TIOCGRS485, &rs485) == 0 && ioctl(fFd, TIOCSRS485, &rs485) == 0;
 }
 
 bool Port::InitWaiting()
@@ -147,8 +158,9 @@ bool Port::InitWaiting()
     fClosedFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     fKickFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     fAbortFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    fInputFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     fEpoll = epoll_create1(EPOLL_CLOEXEC);
-    bool ok = fClosedFd >= 0 && fKickFd >= 0 && fAbortFd >= 0 && fEpoll >= 0;
+    bool ok = fClosedFd >= 0 && fKickFd >= 0 && fAbortFd >= 0 && fInputFd >= 0 && fEpoll >= 0;
     // Edge-triggered: each arrival of bytes is one event, however long they stay unread.
     ok = ok && AddToEpoll(fEpoll, fFd, EPOLLIN | EPOLLRDHUP | EPOLLET, kTagDevice);
     ok = ok && AddToEpoll(fEpoll, fClosedFd, EPOLLIN, kTagClosed);
@@ -160,6 +172,7 @@ bool Port::InitWaiting()
 
 Port::~Port()
 {
+    StopModemWatch();
     // Never wait for stuck output on the way out: drop it, and lift flow
     // control so a driver that waits for its FIFO to empty on close need not.
     tcflush(fFd, TCOFLUSH);
@@ -171,7 +184,7 @@ Port::~Port()
     }
     tcflow(fFd, TCOON);
     ::close(fFd);
-    for (int fd : {fEpoll, fKickFd, fAbortFd, fClosedFd})
+    for (int fd : {fEpoll, fKickFd, fAbortFd, fInputFd, fClosedFd})
         if (fd >= 0)
             ::close(fd);
 }
@@ -182,6 +195,7 @@ void Port::Close()
         return;
     std::uint64_t one = 1;
     (void)::write(fClosedFd, &one, sizeof one);
+    StopModemWatch();
     tcflush(fFd, TCOFLUSH);
     // The descriptor may live on a moment in a waking thread; the port is free now.
     ioctl(fFd, TIOCNXCL);
@@ -215,6 +229,11 @@ bool Port::FailIo(int err)
     if (IsDeviceLoss(err))
         MarkLost();
     return FailErrno(err, ErrnoContext::Io);
+}
+
+bool Port::ReadLines(int& lines) const
+{
+    return ioctl(fFd, TIOCMGET, &lines) == 0;
 }
 
 bool Port::ReadCounters(Counters& c) const
