@@ -77,6 +77,10 @@ public:
     void ClearDeviceOutput() override;
     void ClearDeviceBuffers() override;
 
+    // Lets the user edit the line settings in the port settings dialog; true
+    // when confirmed. No such port behaves like a cancel.
+    bool ConfigDialog();
+
     TOnSent OnAfterSend;
     TOnTraceEvent OnTraceState;
     TOnCommErrorEvent OnCommError;
@@ -101,6 +105,9 @@ protected:
     void DropConnection(bool byRequest);
     void ProcessCommEvent(const runtime::ThreadMessage& message);
     void ApplyPortConfig();
+    // When open, takes the driver's settings record and DCB; then derives
+    // StreamProtocol and RS485Mode from the flags.
+    void ReadPortConfig();
     void ApplyTimeouts();
     void ApplyEventMask();
     // Stops the threads and releases what the port held; destructors of the

@@ -40,6 +40,7 @@ public:
     // A subclass stops the port's threads before its own part goes away.
     ~ProbeComm() override { Shutdown(); }
     using comm::TcmComm::RaiseFatalError;
+    using comm::TcmComm::ReadPortConfig;
     using comm::TcmComm::WriteLog;
     using comm::TcmComm::WriteLogFmt;
 
