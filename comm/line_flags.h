@@ -11,24 +11,17 @@ namespace comm::line_flags {
 
 using namespace platform::dcb_flags;
 
-// Values inside the two control fields.
-inline constexpr std::uint32_t kDtrEnable = 0x0010;
-inline constexpr std::uint32_t kDtrHandshake = 0x0020;
-inline constexpr std::uint32_t kRtsEnable = 0x1000;
-inline constexpr std::uint32_t kRtsHandshake = 0x2000;
-inline constexpr std::uint32_t kRtsToggle = 0x3000;
-
 // What the line settings keep of the driver's flags: everything but binary
 // mode, CTS flow, DTR enabling, XON/XOFF and the RTS control.
-inline constexpr std::uint32_t kKept =
-    fParity | fOutxDsrFlow | kDtrHandshake | fDsrSensitivity | fTXContinueOnXoff | fErrorChar | fNull | fAbortOnError;
+inline constexpr std::uint32_t kKept = fParity | fOutxDsrFlow | fDtrControlHandshake | fDsrSensitivity |
+                                       fTXContinueOnXoff | fErrorChar | fNull | fAbortOnError;
 
 // What each flow-control choice adds.
-inline constexpr std::uint32_t kFlowNone = fBinary | kDtrEnable | kRtsEnable;
+inline constexpr std::uint32_t kFlowNone = fBinary | fDtrControlEnable | fRtsControlEnable;
 inline constexpr std::uint32_t kFlowXonXoff = kFlowNone | fOutX | fInX;
-inline constexpr std::uint32_t kFlowHardware = fBinary | fOutxCtsFlow | kDtrEnable | kRtsHandshake;
+inline constexpr std::uint32_t kFlowHardware = fBinary | fOutxCtsFlow | fDtrControlEnable | fRtsControlHandshake;
 // RTS raised while transmitting, for an RS-485 line driver.
-inline constexpr std::uint32_t kFlowRs485 = fBinary | kDtrEnable | kRtsToggle;
+inline constexpr std::uint32_t kFlowRs485 = fBinary | fDtrControlEnable | fRtsControlToggle;
 
 static_assert(kKept == 0x4CEA && kFlowNone == 0x1011 && kFlowXonXoff == 0x1311 && kFlowHardware == 0x2015 &&
               kFlowRs485 == 0x3011);

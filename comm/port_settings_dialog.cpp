@@ -71,7 +71,8 @@ void TcmPortSettingsDialog::BuildLayout()
                                {"Even", platform::EVENPARITY},
                                {"Mark", platform::MARKPARITY},
                                {"Space", platform::SPACEPARITY}});
-    fStopBits = NewChoice(this, {{"1", platform::ONESTOPBIT}, {"1.5", platform::ONE5STOPBITS}, {"2", platform::TWOSTOPBITS}});
+    fStopBits = NewChoice(this,
+                          {{"1", platform::ONESTOPBIT}, {"1.5", platform::ONE5STOPBITS}, {"2", platform::TWOSTOPBITS}});
     fFlow = NewChoice(this, {{"None", spNone}, {"Xon / Xoff", spXonXoff}, {"Hardware", spHardware}});
 
     auto* form = new QFormLayout;

@@ -168,6 +168,26 @@ ErrorCode ValuePath(const fs::path& dir, std::string_view name, fs::path& path)
     return kErrorSuccess;
 }
 
+// Writes bytes to a new file beside path, makes them durable and renames the
+// file over path, then makes the rename durable.
+ErrorCode ReplaceFile(const fs::path& dir, const fs::path& path, const std::vector<std::uint8_t>& bytes, mode_t mode)
+{
+    // Temporary names start with a dot, which no escaped key or value name does.
+    std::string temp = (dir / ".tmp-XXXXXX").string();
+    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd.valid())
+        return FromErrno(errno);
+    const bool written = ::fchmod(fd.get(), mode) == 0 && WriteAll(fd.get(), bytes.data(), bytes.size()) &&
+                         ::fsync(fd.get()) == 0 && fd.Close() && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!written) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        return FromErrno(err);
+    }
+    SyncDirectory(dir);
+    return kErrorSuccess;
+}
+
 } // namespace
 
 fs::path SettingsDirectory(SettingsRoot root)
@@ -236,26 +256,14 @@ ErrorCode SettingsKey::SetValue(std::string_view name, const SettingsValue& valu
         return kErrorInvalidHandle;
     if (value.data.size() > kMaxSettingsValueSize)
         return kErrorInvalidParameter;
-    if (value.type == SettingsType::Integer && value.data.size() != 4)
+    const bool knownType = value.type == SettingsType::Binary || value.type == SettingsType::String ||
+                           (value.type == SettingsType::Integer && value.data.size() == 4);
+    if (!knownType)
         return kErrorInvalidParameter;
     fs::path path;
     if (ErrorCode e = ValuePath(fDir, name, path); e != kErrorSuccess)
         return e;
-    // Temporary names start with a dot, which no escaped key or value name does.
-    std::string temp = (fDir / ".tmp-XXXXXX").string();
-    FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
-    if (!fd.valid())
-        return FromErrno(errno);
-    const std::vector<std::uint8_t> record = posix::EncodeValue(value);
-    const bool written = ::fchmod(fd.get(), fFileMode) == 0 && WriteAll(fd.get(), record.data(), record.size()) && ::fsync(fd.get()) == 0 && fd.Close() &&
-                         ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!written) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        return FromErrno(err);
-    }
-    SyncDirectory(fDir);
-    return kErrorSuccess;
+    return ReplaceFile(fDir, path, posix::EncodeValue(value), fFileMode);
 }
 
 ErrorCode SettingsKey::DeleteValue(std::string_view name)

@@ -31,7 +31,8 @@ std::optional<std::uint32_t> SettingsValue::AsInteger() const
 {
     if (type != SettingsType::Integer || data.size() != 4)
         return std::nullopt;
-    return static_cast<std::uint32_t>(data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24);
+    return static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8 |
+           static_cast<std::uint32_t>(data[2]) << 16 | static_cast<std::uint32_t>(data[3]) << 24;
 }
 
 } // namespace platform

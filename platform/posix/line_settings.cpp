@@ -8,10 +8,6 @@ namespace {
 
 using namespace dcb_flags;
 
-constexpr std::uint32_t kDtrEnable = 0x0010;
-constexpr std::uint32_t kRtsEnable = 0x1000;
-constexpr std::uint32_t kRtsHandshake = 0x2000;
-
 constexpr std::array<std::pair<std::uint32_t, speed_t>, 31> kSpeeds{{
     {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
     {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
@@ -75,7 +71,7 @@ bool Valid(const Dcb& dcb)
 
 bool HardwareFlow(std::uint32_t flags)
 {
-    return (flags & fOutxCtsFlow) || (flags & fRtsControlMask) == kRtsHandshake;
+    return (flags & fOutxCtsFlow) || (flags & fRtsControlMask) == fRtsControlHandshake;
 }
 
 } // namespace
@@ -140,10 +136,10 @@ Dcb ReadDcb(const termios& t, std::uint32_t baud, const Dcb& recorded)
         flags = (t.c_iflag & INPCK) ? (flags | fParity) : (flags & ~fParity);
     if (!(t.c_cflag & CRTSCTS)) {
         flags &= ~fOutxCtsFlow;
-        if ((flags & fRtsControlMask) == kRtsHandshake)
-            flags = (flags & ~fRtsControlMask) | kRtsEnable;
+        if ((flags & fRtsControlMask) == fRtsControlHandshake)
+            flags = (flags & ~fRtsControlMask) | fRtsControlEnable;
     } else if (!HardwareFlow(flags)) {
-        flags = (flags & ~fRtsControlMask) | fOutxCtsFlow | kRtsHandshake;
+        flags = (flags & ~fRtsControlMask) | fOutxCtsFlow | fRtsControlHandshake;
     }
     dcb.Flags = flags;
     dcb.XonChar = static_cast<char>(t.c_cc[VSTART]);
@@ -155,7 +151,7 @@ Dcb DefaultDcb()
 {
     Dcb dcb;
     dcb.BaudRate = 9600;
-    dcb.Flags = fBinary | kDtrEnable | kRtsEnable;
+    dcb.Flags = fBinary | fDtrControlEnable | fRtsControlEnable;
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;

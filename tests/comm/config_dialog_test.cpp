@@ -88,6 +88,34 @@ protected:
     bool SameDcb(const platform::Dcb& a, const platform::Dcb& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 };
 
+TEST_F(ConfigDialogTest, ReadPortConfigTakesTheDriversStateAndDerivesTheFlowControl)
+{
+    OpenOrFail();
+    struct Row {
+        std::uint32_t flags;
+        TStreamProtocol protocol;
+        bool rs485;
+    };
+    const Row table[] = {{0x1311, spXonXoff, false}, {0x2015, spHardware, false}, {0x3011, spNone, true},
+                         {0x1011, spNone, false}};
+    for (const Row& row : table) {
+        platform::Dcb dcb = com->Config().dcb;
+        dcb.Flags = row.flags;
+        dcb.BaudRate = 38400;
+        ASSERT_TRUE(platform::SetCommState(com->DeviceHandle(), dcb));
+        com->ReadPortConfig();
+        EXPECT_EQ(com->BaudRate(), 38400u);
+        EXPECT_EQ(com->StreamProtocol(), row.protocol) << std::hex << row.flags;
+        EXPECT_EQ(com->RS485Mode(), row.rs485) << std::hex << row.flags;
+    }
+    // Closed, the component's own record is what there is to read.
+    com->SetActive(false);
+    com->SetStreamProtocol(spHardware);
+    com->ReadPortConfig();
+    EXPECT_EQ(com->StreamProtocol(), spHardware);
+    EXPECT_EQ(com->BaudRate(), 38400u);
+}
+
 TEST_F(ConfigDialogTest, ChangedFromTheKeyboardAndConfirmedWithTheMouse)
 {
     OpenOrFail();

@@ -146,6 +146,7 @@ TEST_F(SettingsStoreTest, OversizedValuesAndNamesAreRefused)
     EXPECT_EQ(key.SetValue("v", Bytes(kMaxSettingsValueSize, 0)), kErrorSuccess);
     EXPECT_EQ(key.SetValue(std::string(300, 'n'), Bytes(1, 0)), kErrorInvalidParameter);
     EXPECT_EQ(key.SetValue("i", SettingsValue{SettingsType::Integer, {1, 2}}), kErrorInvalidParameter);
+    EXPECT_EQ(key.SetValue("t", SettingsValue{static_cast<SettingsType>(2), {1}}), kErrorInvalidParameter);
     EXPECT_EQ(key.Open(SettingsRoot::CurrentUser, std::string(300, 'k'), true), kErrorInvalidParameter);
 }
 
