@@ -49,14 +49,23 @@ void TcmTerminalBinding::Bind(QWidget* control)
 {
     if (fControl) {
         fControl->removeEventFilter(this);
-        QCoreApplication::postEvent(fControl, new TcmTerminalNotice(nullptr));
+        Notify(fControl, nullptr);
     }
     fControl = control;
     hTerminal = nullptr;
     if (control) {
-        QCoreApplication::postEvent(control, new TcmTerminalNotice(fComponent));
+        Notify(control, fComponent);
         control->installEventFilter(this);
     }
+}
+
+// Delivered at once rather than queued, so a control has heard of the change
+// when the binding call returns, and nothing is left queued for a control
+// that is released and destroyed right after.
+void TcmTerminalBinding::Notify(QWidget* control, QObject* component)
+{
+    TcmTerminalNotice notice(component);
+    QCoreApplication::sendEvent(control, &notice);
 }
 
 void TcmTerminalBinding::SetUsage(TTerminalUsage usage)

@@ -19,7 +19,7 @@
 
 namespace comm {
 
-// Tells a control which component it serves (none when released). Posted on
+// Tells a control which component it serves (none when released). Sent on
 // every bind and unbind; an ordinary edit control ignores it.
 class TcmTerminalNotice : public QEvent {
 public:
@@ -57,6 +57,7 @@ protected:
 
 private:
     bool Sends() const { return fUsage == tuSend || fUsage == tuBoth; }
+    void Notify(QWidget* control, QObject* component);
     bool SendTyped(const QString& text);
     void TypeCharacter(QChar c);
     void InsertText(const QString& text);

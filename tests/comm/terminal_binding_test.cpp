@@ -231,7 +231,6 @@ TEST_F(TerminalTest, TheControlIsToldWhichComponentItServes)
     } control;
     com->SetTerminal(&control);
     com->SetTerminal(nullptr);
-    PumpFor(20);
     EXPECT_EQ(control.notices, (QList<QObject*>{com.get(), nullptr}));
 }
 

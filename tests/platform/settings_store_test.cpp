@@ -209,7 +209,8 @@ TEST_F(SettingsStoreTest, TheMachineRootIsReadOnlyForOrdinaryUsers)
 }
 
 // A writer killed at random moments: the value read afterwards is always one
-// of the two it writes in turn, whole, never a mix or a damaged file.
+// of the two it writes in turn, whole, never a mix or a damaged file. The
+// temporary files the kills leave behind count the kills that hit a write.
 TEST_F(SettingsStoreTest, AKilledWriterLeavesTheOldValueOrTheNewOne)
 {
     const SettingsValue a = Bytes(49, 0xAA);
@@ -220,18 +221,27 @@ TEST_F(SettingsStoreTest, AKilledWriterLeavesTheOldValueOrTheNewOne)
         ASSERT_EQ(key.SetValue("v", a), kErrorSuccess);
     }
     std::mt19937 random(12345);
-    std::uniform_int_distribution<int> delayUs(0, 4000);
+    std::uniform_int_distribution<int> delayUs(0, 3000);
     int seenA = 0, seenB = 0;
     constexpr int kRounds = 200;
     for (int round = 0; round < kRounds; ++round) {
+        int started[2];
+        ASSERT_EQ(pipe(started), 0);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             SettingsKey key;
             key.Open(SettingsRoot::CurrentUser, "Kill", false);
-            for (unsigned i = 0;; ++i)
+            for (unsigned i = 0;; ++i) {
                 key.SetValue("v", i % 2 ? a : b);
+                if (i == 0)
+                    (void)!write(started[1], "s", 1);
+            }
         }
+        close(started[1]);
+        char signal = 0;
+        ASSERT_EQ(read(started[0], &signal, 1), 1) << "the writer never wrote";
+        close(started[0]);
         usleep(static_cast<useconds_t>(delayUs(random)));
         kill(child, SIGKILL);
         int status = 0;
@@ -241,7 +251,10 @@ TEST_F(SettingsStoreTest, AKilledWriterLeavesTheOldValueOrTheNewOne)
         ASSERT_TRUE(v == a || v == b) << "round " << round << ": " << v.data.size() << " bytes";
         (v == a ? seenA : seenB)++;
     }
-    EXPECT_GT(seenA, 0);
-    EXPECT_GT(seenB, 0);
-    std::cout << "kills leaving the short value: " << seenA << ", the long one: " << seenB << "\n";
+    int midWrite = 0;
+    for (const auto& entry : fs::directory_iterator(fDir.path() / "user" / "settings" / "kill"))
+        midWrite += entry.path().filename().string().starts_with(".tmp-");
+    EXPECT_GT(midWrite, 0) << "no kill hit a write";
+    std::cout << "kills: " << kRounds << ", inside a write: " << midWrite << "; left the short value " << seenA
+              << " times, the long one " << seenB << "\n";
 }
