@@ -77,6 +77,21 @@ void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
 }
 
+// Replaces the text of the focused field by typing.
+void Retype(const char* text)
+{
+    Key(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+// Types a rate into the baud rate field and confirms with Enter.
+void ConfirmBaudRate(TcmPortSettingsDialog& d, const char* rate)
+{
+    Activate(d);
+    Retype(rate);
+    Key(Qt::Key_Return);
+}
+
 class ConfigDialogTest : public comm_test::PortTest {
 protected:
     void SetUp() override
@@ -128,8 +143,7 @@ TEST_F(ConfigDialogTest, ChangedFromTheKeyboardAndConfirmedWithTheMouse)
         EXPECT_EQ(d.StopBitsBox()->currentText(), "1");
         EXPECT_EQ(d.FlowControlBox()->currentText(), "None");
         ASSERT_EQ(QApplication::focusWidget(), d.BaudRateBox()) << "starts in the first field";
-        Key(Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(QApplication::focusWidget(), "19200");
+        Retype("19200");
         Key(Qt::Key_Tab);
         ASSERT_EQ(QApplication::focusWidget(), d.DataBitsBox()) << "Tab goes down the fields";
         Key(Qt::Key_Up);
@@ -171,8 +185,7 @@ TEST_F(ConfigDialogTest, EscapeCancelsAndNothingChanges)
     const platform::Dcb before = com->Config().dcb;
     DialogDriver driver([](TcmPortSettingsDialog& d) {
         Activate(d);
-        Key(Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(QApplication::focusWidget(), "300");
+        Retype("300");
         Key(Qt::Key_Tab);
         Key(Qt::Key_Up);
         Key(Qt::Key_Escape);
@@ -187,12 +200,7 @@ TEST_F(ConfigDialogTest, EscapeCancelsAndNothingChanges)
 TEST_F(ConfigDialogTest, EnterInTheBaudRateFieldConfirms)
 {
     OpenOrFail();
-    DialogDriver driver([](TcmPortSettingsDialog& d) {
-        Activate(d);
-        Key(Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(QApplication::focusWidget(), "250000");
-        Key(Qt::Key_Return);
-    });
+    DialogDriver driver([](TcmPortSettingsDialog& d) { ConfirmBaudRate(d, "250000"); });
     EXPECT_TRUE(com->ConfigDialog());
     EXPECT_EQ(com->BaudRate(), 250000u);
     EXPECT_EQ(Far().Settings().baudRate, 250000u);
@@ -246,12 +254,7 @@ TEST_F(ConfigDialogTest, SettingsTheDialogDoesNotShowSurviveAConfirm)
 {
     com->SetRS485Mode(true);
     OpenOrFail();
-    DialogDriver driver([](TcmPortSettingsDialog& d) {
-        Activate(d);
-        Key(Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(QApplication::focusWidget(), "38400");
-        Key(Qt::Key_Return);
-    });
+    DialogDriver driver([](TcmPortSettingsDialog& d) { ConfirmBaudRate(d, "38400"); });
     EXPECT_TRUE(com->ConfigDialog());
     EXPECT_EQ(com->BaudRate(), 38400u);
     EXPECT_TRUE(com->RS485Mode()) << "the RTS toggle stays when the flow control was not touched";
