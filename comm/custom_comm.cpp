@@ -2,6 +2,7 @@
 
 #include "comm/comm_threads.h"
 #include "comm/data_processor.h"
+#include "comm/line_flags.h"
 #include "runtime/synchronize.h"
 #include "runtime/tick.h"
 
@@ -101,15 +102,7 @@ void TcmCustomComm::ApplyPortConfig()
 {
     Dcb& dcb = CommCfg.dcb;
     dcb.DCBlength = 28;
-    dcb.Flags &= 0x4CEA;
-    if (fRS485Mode.load())
-        dcb.Flags |= 0x3011;
-    else if (fProtocol == spNone)
-        dcb.Flags |= 0x1011;
-    else if (fProtocol == spXonXoff)
-        dcb.Flags |= 0x1311;
-    else
-        dcb.Flags |= 0x2015;
+    dcb.Flags = line_flags::WithFlowControl(dcb.Flags, fProtocol, fRS485Mode.load());
     dcb.XonLim = 80;
     dcb.XoffLim = 200;
     dcb.XonChar = 0x11;

@@ -108,6 +108,10 @@ public:
     // The driver's properties (the last ones read while the port is closed).
     const platform::CommProp& PortProperties();
 
+    // Lets the user edit the line settings in the port settings dialog; true
+    // when confirmed. No such port behaves like a cancel.
+    bool ConfigDialog();
+
     TOnSent OnAfterSend;
     TOnTraceEvent OnTraceState;
     TOnCommErrorEvent OnCommError;
@@ -132,6 +136,9 @@ protected:
     void DropConnection(bool byRequest);
     void ProcessCommEvent(const runtime::ThreadMessage& message);
     void ApplyPortConfig();
+    // When open, takes the driver's settings record and DCB; then derives
+    // StreamProtocol and RS485Mode from the flags.
+    void ReadPortConfig();
     void ApplyTimeouts();
     void ApplyEventMask();
     // Stops the threads and releases what the port held; destructors of the

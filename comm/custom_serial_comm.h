@@ -3,8 +3,11 @@
 // port of the selected device list entry) by name.
 
 #include "comm/custom_comm.h"
+#include "platform/settings_store.h"
 
 namespace comm {
+
+struct PortConfig;
 
 class TcmCustomSerialComm : public TcmCustomComm {
     Q_OBJECT
@@ -37,6 +40,11 @@ public:
     // The Plug-and-Play identification of the device on the port, bracketed
     // by its start and end markers; empty when none came (pnp_device_string.cpp).
     virtual std::string GetPNPDeviceString();
+    // Stores the port number, DCB and timeouts as one binary value, or takes
+    // them back (reopening an open port on the stored number). Failures of
+    // the store raise the fatal error.
+    virtual void SaveConfig(platform::SettingsRoot root, const std::string& key, const std::string& name);
+    virtual void LoadConfig(platform::SettingsRoot root, const std::string& key, const std::string& name);
 
 protected:
     platform::Handle OpenDeviceHandle() override;
@@ -47,6 +55,7 @@ protected:
 private:
     std::string ExchangePnpId();
     void RestoreAfterPnp(const platform::Dcb& own, TTraceStates ownStates, bool wasActive);
+    void ApplyStoredConfig(const PortConfig& config);
 
     std::uint16_t fComPortNo = 1;
     TcmEnumPorts fEnumPorts = epQuickAll;

@@ -10,9 +10,6 @@ namespace {
 
 using namespace dcb_flags;
 
-constexpr std::uint32_t kRtsEnable = 0x1000;
-constexpr std::uint32_t kRtsHandshake = 0x2000;
-
 constexpr std::array<std::pair<std::uint32_t, speed_t>, 31> kSpeeds{{
     {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
     {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
@@ -65,7 +62,7 @@ std::uint8_t ParityOf(tcflag_t cflag)
 
 bool HardwareFlow(std::uint32_t flags)
 {
-    return (flags & fOutxCtsFlow) || (flags & fRtsControlMask) == kRtsHandshake;
+    return (flags & fOutxCtsFlow) || (flags & fRtsControlMask) == fRtsControlHandshake;
 }
 
 } // namespace
@@ -127,10 +124,10 @@ Dcb ReadDcb(const termios& t, std::uint32_t baud, const Dcb& recorded)
         flags |= fInX;
     if (!(t.c_cflag & CRTSCTS)) {
         flags &= ~fOutxCtsFlow;
-        if ((flags & fRtsControlMask) == kRtsHandshake)
-            flags = (flags & ~fRtsControlMask) | kRtsEnable;
+        if ((flags & fRtsControlMask) == fRtsControlHandshake)
+            flags = (flags & ~fRtsControlMask) | fRtsControlEnable;
     } else if (!HardwareFlow(flags)) {
-        flags = (flags & ~fRtsControlMask) | fOutxCtsFlow | kRtsHandshake;
+        flags = (flags & ~fRtsControlMask) | fOutxCtsFlow | fRtsControlHandshake;
     }
     dcb.Flags = flags;
     dcb.XonChar = static_cast<char>(t.c_cc[VSTART]);

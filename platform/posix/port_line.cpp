@@ -15,7 +15,6 @@
 namespace platform::posix {
 namespace {
 
-constexpr std::uint32_t kRtsToggle = 0x3000;
 
 } // namespace
 
@@ -135,9 +134,9 @@ void Port::ApplyModemLines(const Dcb& dcb)
     std::uint32_t rts = dcb.Flags & dcb_flags::fRtsControlMask;
     // In toggle mode RTS rests low: the driver raises it around each
     // transmission, or the caller does where the driver cannot.
-    if (rts == 0 || (rts == kRtsToggle && !fTogglesRts))
+    if (rts == 0 || (rts == dcb_flags::fRtsControlToggle && !fTogglesRts))
         clear |= TIOCM_RTS;
-    else if (rts == 0x1000)
+    else if (rts == dcb_flags::fRtsControlEnable)
         set |= TIOCM_RTS;
     ioctl(fFd, TIOCMBIS, &set);
     ioctl(fFd, TIOCMBIC, &clear);
@@ -146,7 +145,7 @@ void Port::ApplyModemLines(const Dcb& dcb)
 // RTS toggling through the driver's RS-485 mode, where it has one.
 void Port::ApplyRs485(const Dcb& dcb)
 {
-    const bool toggle = (dcb.Flags & dcb_flags::fRtsControlMask) == kRtsToggle;
+    const bool toggle = (dcb.Flags & dcb_flags::fRtsControlMask) == dcb_flags::fRtsControlToggle;
     bool was = false;
     {
         std::lock_guard lock(fMutex);

@@ -42,6 +42,7 @@ public:
     using comm::TcmComm::RaiseFatalError;
     using comm::TcmComm::ReportLineState;
     using comm::TcmComm::Rs485Emulated;
+    using comm::TcmComm::ReadPortConfig;
     using comm::TcmComm::WriteLog;
     using comm::TcmComm::WriteLogFmt;
 
