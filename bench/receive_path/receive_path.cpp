@@ -169,36 +169,41 @@ void Settle(bench::Receiver& r, std::uint64_t expected)
     while (r.received.load() < expected && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     // Anything beyond the expected count would come now.
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
+// Each pass streams to every receiver in turn, in `rounds` short windows
+// (ABCDE ABCDE ...), so that a spell of load falls on all of them.
 std::vector<StreamFigures> MeasureStream(std::vector<Candidate>& all, const bench::PaceProfile& profile,
-                                         double seconds)
+                                         double seconds, int rounds)
 {
     std::vector<StreamFigures> figures(all.size());
     std::mt19937 random(20);
+    const double window = seconds / rounds;
     for (int pass = 0; pass < kPasses; ++pass) {
-        for (std::size_t i = 0; i < all.size(); ++i) {
-            Candidate& c = all[i];
-            if (c.failed)
-                continue;
-            bench::Receiver& r = *c.receiver;
-            const std::uint64_t base = r.received.load();
-            const std::uint64_t baseDeliveries = r.deliveries.load();
-            const double cpu0 = bench::CpuSeconds(r.threads);
-            const bench::PaceResult paced = bench::Pace(*c.far, profile, seconds, random);
-            Settle(r, base + paced.sent);
-            const double cpu = bench::CpuSeconds(r.threads) - cpu0;
-            const std::uint64_t got = r.received.load() - base;
-            StreamFigures& f = figures[i];
-            f.cpuSeconds[pass] = cpu;
-            f.megabytes[pass] = static_cast<double>(got) / 1e6;
-            f.paceSeconds += seconds;
-            f.sent += paced.sent;
-            f.received += got;
-            f.deliveries += r.deliveries.load() - baseDeliveries;
-            f.lateWrites += paced.lateWrites;
-            f.writes += paced.writes;
+        for (int round = 0; round < rounds; ++round) {
+            for (std::size_t i = 0; i < all.size(); ++i) {
+                Candidate& c = all[i];
+                if (c.failed)
+                    continue;
+                bench::Receiver& r = *c.receiver;
+                const std::uint64_t base = r.received.load();
+                const std::uint64_t baseDeliveries = r.deliveries.load();
+                const double cpu0 = bench::CpuSeconds(r.threads);
+                const bench::PaceResult paced = bench::Pace(*c.far, profile, window, random);
+                Settle(r, base + paced.sent);
+                const double cpu = bench::CpuSeconds(r.threads) - cpu0;
+                const std::uint64_t got = r.received.load() - base;
+                StreamFigures& f = figures[i];
+                f.cpuSeconds[pass] += cpu;
+                f.megabytes[pass] += static_cast<double>(got) / 1e6;
+                f.paceSeconds += window;
+                f.sent += paced.sent;
+                f.received += got;
+                f.deliveries += r.deliveries.load() - baseDeliveries;
+                f.lateWrites += paced.lateWrites;
+                f.writes += paced.writes;
+            }
         }
     }
     return figures;
@@ -274,8 +279,8 @@ void PrintRoundTrips(const std::vector<Candidate>& all, int blocks)
 void PrintStream(const std::vector<Candidate>& all, const bench::PaceProfile& profile,
                  const std::vector<StreamFigures>& figures, double seconds)
 {
-    std::printf("\npaced %s: %d passes x %.1f s per receiver, interleaved\n", profile.name.c_str(), kPasses,
-                seconds);
+    std::printf("\npaced %s: %d passes x %.1f s per receiver, interleaved in short windows\n",
+                profile.name.c_str(), kPasses, seconds);
     std::printf("%-26s %-28s %12s %14s %10s\n", "receiver", "CPU ms per MB [pass1 pass2]", "% of a core",
                 "bytes/delivery", "lost");
     for (std::size_t i = 0; i < all.size(); ++i) {
@@ -377,7 +382,7 @@ int ProfileOne(const std::string& which, const std::string& pace, double seconds
     std::vector<Candidate> one = OpenReceivers(static_cast<int>(found - names.begin()));
     const bench::PaceProfile& profile = pace == "fast" ? kFast : kSlow;
     std::vector<StreamFigures> figures;
-    const bool realTime = WhileGuiRuns([&] { figures = MeasureStream(one, profile, seconds / kPasses); });
+    const bool realTime = WhileGuiRuns([&] { figures = MeasureStream(one, profile, seconds / kPasses, 1); });
     PrintStream(one, profile, figures, seconds / kPasses);
     if (!realTime)
         std::printf("(the far end ran without real-time priority)\n");
@@ -403,7 +408,7 @@ int main(int argc, char** argv)
         return ProfileOne(argc > 2 ? argv[2] : "", argc > 3 ? argv[3] : "", argc > 4 ? std::atof(argv[4]) : 4.0);
 
     const int blocks = argc > 1 ? std::atoi(argv[1]) : 40;
-    const double streamSeconds = argc > 2 ? std::atof(argv[2]) : 1.0;
+    const double streamSeconds = argc > 2 ? std::atof(argv[2]) : 2.0;
     const int idleSeconds = argc > 3 ? std::atoi(argv[3]) : 5;
     const std::string loadBefore = LoadAverage();
     std::vector<Candidate> all = OpenReceivers(kCount);
@@ -413,8 +418,8 @@ int main(int argc, char** argv)
     std::vector<double> idle;
     const bool realTime = WhileGuiRuns([&] {
         MeasureRoundTrips(all, blocks);
-        fastFigures = MeasureStream(all, kFast, streamSeconds);
-        slowFigures = MeasureStream(all, kSlow, 2 * streamSeconds);
+        fastFigures = MeasureStream(all, kFast, streamSeconds, 5);
+        slowFigures = MeasureStream(all, kSlow, 2 * streamSeconds, 5);
         peak = MeasurePeak(all, 8u << 20);
         idle = MeasureIdle(all, idleSeconds);
     });

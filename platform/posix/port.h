@@ -65,6 +65,8 @@ private:
     void MarkLost();
     void Kick();
     void NoteWrite();
+    // Keeps the waiter's cancel event in the epoll set between waits.
+    void WatchCancel(Event* cancel);
 
     bool ReadCounters(Counters& c) const;
     std::uint32_t PendingEvents(std::uint32_t wanted);
@@ -91,6 +93,8 @@ private:
     std::atomic<std::uint32_t> fWriteAborts{0};
     bool fHasCounters = false;  // set once at open
     bool fArrivalPending = false;  // only the thread owning fWaiting touches it
+    std::uint64_t fCancelWatched = 0;  // Event::Id() of the cancel event in fEpoll; as above
+    int fCancelFd = -1;
 
     mutable std::mutex fMutex;  // guards everything below
     std::uint32_t fMask = 0;
