@@ -89,6 +89,9 @@ private:
     std::atomic<bool> fLost{false};
     std::atomic<bool> fWaiting{false};
     std::atomic<bool> fMaskChanged{false};
+    // Output queue look-ups are skipped while nothing was written since one found it empty.
+    std::atomic<std::uint64_t> fWritesDone{0};  // counted after each write reached the driver
+    std::atomic<std::uint64_t> fOutputEmptyAt{~std::uint64_t{0}};  // fWritesDone when TIOCOUTQ last read 0
     std::atomic<std::uint32_t> fReadAborts{0};
     std::atomic<std::uint32_t> fWriteAborts{0};
     bool fHasCounters = false;  // set once at open

@@ -74,6 +74,7 @@ void Port::WatchCancel(Event* cancel)
 
 void Port::NoteWrite()
 {
+    fWritesDone.fetch_add(1);
     {
         std::lock_guard lock(fMutex);
         if (!(fMask & EV_TXEMPTY))
