@@ -26,6 +26,7 @@ public:
     std::atomic<std::uint64_t> received{0};
     std::atomic<std::uint64_t> deliveries{0};  // chunks handed to the receiving code
     std::vector<Tid> threads;  // the threads it runs on (filled by the bench)
+    std::vector<std::string> roles;  // what each of them is, where known
 };
 
 std::unique_ptr<Receiver> MakePlainLoop();

@@ -59,6 +59,7 @@ struct Candidate {
 };
 
 struct StreamFigures {
+    std::vector<double> perThread;  // CPU seconds of each charged thread, both passes
     double cpuSeconds[kPasses] = {};
     double megabytes[kPasses] = {};
     double paceSeconds = 0;
@@ -189,12 +190,20 @@ std::vector<StreamFigures> MeasureStream(std::vector<Candidate>& all, const benc
                 bench::Receiver& r = *c.receiver;
                 const std::uint64_t base = r.received.load();
                 const std::uint64_t baseDeliveries = r.deliveries.load();
-                const double cpu0 = bench::CpuSeconds(r.threads);
+                std::vector<double> cpu0;
+                for (bench::Tid t : r.threads)
+                    cpu0.push_back(bench::CpuSeconds({t}));
                 const bench::PaceResult paced = bench::Pace(*c.far, profile, window, random);
                 Settle(r, base + paced.sent);
-                const double cpu = bench::CpuSeconds(r.threads) - cpu0;
-                const std::uint64_t got = r.received.load() - base;
                 StreamFigures& f = figures[i];
+                f.perThread.resize(r.threads.size());
+                double cpu = 0;
+                for (std::size_t t = 0; t < r.threads.size(); ++t) {
+                    const double used = bench::CpuSeconds({r.threads[t]}) - cpu0[t];
+                    f.perThread[t] += used;
+                    cpu += used;
+                }
+                const std::uint64_t got = r.received.load() - base;
                 f.cpuSeconds[pass] += cpu;
                 f.megabytes[pass] += static_cast<double>(got) / 1e6;
                 f.paceSeconds += window;
@@ -292,6 +301,16 @@ void PrintStream(const std::vector<Candidate>& all, const bench::PaceProfile& pr
                     f.deliveries ? static_cast<double>(f.received) / static_cast<double>(f.deliveries) : 0.0,
                     static_cast<long long>(f.sent) - static_cast<long long>(f.received));
     }
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const auto& roles = all[i].receiver->roles;
+        if (roles.empty() || all[i].failed)
+            continue;
+        std::printf("  %s, CPU ms per MB by thread:", all[i].receiver->Name().c_str());
+        const double mb = figures[i].megabytes[0] + figures[i].megabytes[1];
+        for (std::size_t t = 0; t < roles.size(); ++t)
+            std::printf(" %s %.1f", roles[t].c_str(), mb > 0 ? 1000 * figures[i].perThread[t] / mb : 0.0);
+        std::printf("\n");
+    }
     std::uint64_t writes = 0, late = 0;
     for (const auto& f : figures) {
         writes += f.writes;
@@ -327,8 +346,14 @@ std::vector<Candidate> OpenReceivers(int only)
             c.failed = true;
         }
         c.receiver->threads = bench::NewTasks(before, bench::Tasks());
-        if (c.receiver->OnGuiThread())
+        // Thread ids grow in creation order: the component starts its message thread first.
+        if (c.receiver->threads.size() == 2 && c.receiver->Name().rfind("TcmComm", 0) == 0)
+            c.receiver->roles = {"message", "event"};
+        if (c.receiver->OnGuiThread()) {
             c.receiver->threads.push_back(gui);
+            if (!c.receiver->roles.empty())
+                c.receiver->roles.push_back("GUI");
+        }
     }
     return all;
 }
