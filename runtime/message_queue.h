@@ -2,7 +2,7 @@
 // A blocking queue of thread messages, owned by the thread that reads it
 // (the message thread of a serial port).
 
-#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -27,11 +27,9 @@ public:
                 return false;
             fQueue.push_back(msg);
             wake = !fHeld;  // a held reader would only go back to sleep
-            if (wake)
-                fSignal.fetch_add(1);
         }
         if (wake)
-            fSignal.notify_one();
+            fWake.notify_one();
         return true;
     }
 
@@ -39,21 +37,13 @@ public:
     // false once closed and empty.
     bool Get(ThreadMessage& out)
     {
-        for (;;) {
-            std::unique_lock lock(fMutex);
-            if (!fHeld && (!fQueue.empty() || fClosed)) {
-                if (fQueue.empty())
-                    return false;
-                out = fQueue.front();
-                fQueue.pop_front();
-                return true;
-            }
-            // Read under the lock that guards the state it stands for: any
-            // change after this moves it, and the wait returns at once.
-            const std::uint32_t seen = fSignal.load();
-            lock.unlock();
-            fSignal.wait(seen);
-        }
+        std::unique_lock lock(fMutex);
+        fWake.wait(lock, [this] { return !fHeld && (!fQueue.empty() || fClosed); });
+        if (fQueue.empty())
+            return false;
+        out = fQueue.front();
+        fQueue.pop_front();
+        return true;
     }
 
     // Removes the messages at the front for which same(message) holds.
@@ -81,10 +71,8 @@ public:
     {
         std::lock_guard lock(fMutex);
         fHeld = false;
-        if (!fQueue.empty() || fClosed) {
-            fSignal.fetch_add(1);
-            fSignal.notify_one();
-        }
+        if (!fQueue.empty() || fClosed)
+            fWake.notify_one();
     }
 
     void Close()
@@ -92,14 +80,13 @@ public:
         {
             std::lock_guard lock(fMutex);
             fClosed = true;
-            fSignal.fetch_add(1);
         }
-        fSignal.notify_all();
+        fWake.notify_all();
     }
 
 private:
     std::mutex fMutex;
-    std::atomic<std::uint32_t> fSignal{0};  // moves whenever the reader may go on; a futex word
+    std::condition_variable fWake;
     std::deque<ThreadMessage> fQueue;
     bool fClosed = false;
     bool fHeld = false;
