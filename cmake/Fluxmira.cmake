@@ -38,3 +38,7 @@ function(fluxmira_test name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;FLUXMIRA_ARTIFACTS=${PROJECT_BINARY_DIR}/artifacts"
     LABELS "${ARG_LABELS}")
 endfunction()
+
+# The program's skin folder in the build tree: "Skins" next to the program,
+# where the generator puts the packed skins we ship.
+set(FLUXMIRA_SKINS_DIR ${PROJECT_BINARY_DIR}/app/Skins)

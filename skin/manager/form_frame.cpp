@@ -1,6 +1,6 @@
 #include "skin/manager/form_frame.h"
 
-#include "skin/controls/skin_render.h"
+#include "skin/render/skin_render.h"
 #include "skin/model/element_image.h"
 
 #include <QPainter>

@@ -4,9 +4,9 @@
 #include "skin/manager/auto_skinning.h"
 #include "skin/manager/skin_command.h"
 #include "skin/manager/skin_manager.h"
+#include "skin/manager/third_party.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
@@ -28,7 +28,8 @@ bool isOverlay(const QObject* o) { return o->property("fluxmiraSkinOverlay").toB
 } // namespace
 
 TkxProvider::TkxProvider(QWidget* window, TkSkinManager* manager, Kind kind)
-    : QObject(window), fWindow(window), fManager(manager), fKind(kind)
+    : QObject(window), fWindow(window), fManager(manager), fKind(kind),
+      fAdapter(std::make_unique<TkThirdPartyAdapter>(window, manager))
 {
     window->setProperty(kProviderProperty, QVariant::fromValue<QObject*>(this));
     window->installEventFilter(this);
@@ -84,6 +85,7 @@ void TkxProvider::apply()
         applyForm();
     else
         applyDialogColours(true);
+    fAdapter->Apply();
     fApplied = true;
 }
 
@@ -92,6 +94,7 @@ void TkxProvider::remove()
     if (!fApplied || !fWindow)
         return;
     fApplied = false;
+    fAdapter->Remove();
     if (fKind == Kind::Form)
         removeForm();
     else
@@ -113,12 +116,11 @@ void TkxProvider::applyForm()
         fFramed = true;
     }
     fLayout = FrameLayout(fManager->Model(), w->size(), fSavedFlags.testFlag(Qt::WindowMinimizeButtonHint));
-    shiftChildren(QPoint(fLayout.Border, fLayout.TitleHeight));
+    shiftChildren(QPoint(fLayout.Border, fLayout.TitleHeight) + fitOffset());
     QPalette palette = fSavedPalette;
     if (const auto plain = PlainClientColor(fManager->Model()))
         palette.setColor(QPalette::Window, *plain);
     w->setPalette(palette);
-    adaptLabels(true);
     rebuild();
     w->update();
 }
@@ -126,7 +128,6 @@ void TkxProvider::applyForm()
 void TkxProvider::removeForm()
 {
     QWidget* w = fWindow;
-    adaptLabels(false);
     shiftChildren(QPoint());
     if (fFramed) {
         const bool visible = w->isVisible();
@@ -140,6 +141,28 @@ void TkxProvider::removeForm()
     w->update();
 }
 
+// The skin's frame can leave a smaller client area than the window was laid
+// out for: children that would reach into the frame move up (or left) as far
+// as needed to stay kFitMargin inside it, never past the client area's top.
+QPoint TkxProvider::fitOffset() const
+{
+    constexpr int kFitMargin = 4;
+    QRect children;
+    for (QObject* child : fWindow->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && !widget->isWindow() && !isOverlay(widget))
+            children |= widget->geometry().translated(-fShift);
+    }
+    const QSize client = fWindow->size().shrunkBy(fLayout.Client());
+    if (children.isEmpty() || client.isEmpty())
+        return {};
+    const auto fit = [](int start, int end, int length) {
+        return std::max(std::min(0, length - kFitMargin - end), -start);
+    };
+    return {fit(children.left(), children.right() + 1, client.width()),
+            fit(children.top(), children.bottom() + 1, client.height())};
+}
+
 void TkxProvider::shiftChildren(QPoint offset)
 {
     const QPoint delta = offset - fShift;
@@ -150,37 +173,6 @@ void TkxProvider::shiftChildren(QPoint offset)
         auto* widget = qobject_cast<QWidget*>(child);
         if (widget && !widget->isWindow() && !isOverlay(widget))
             widget->move(widget->pos() + delta);
-    }
-}
-
-void TkxProvider::adaptLabels(bool skinned)
-{
-    if (!skinned) {
-        for (auto it = fSavedLabels.cbegin(); it != fSavedLabels.cend(); ++it) {
-            if (QWidget* label = it.key(); fWindow->isAncestorOf(label)) {
-                label->setPalette(it.value());
-                label->setAutoFillBackground(fSavedFill.value(label));
-            }
-        }
-        fSavedLabels.clear();
-        fSavedFill.clear();
-        return;
-    }
-    if (!fManager || !(fManager->SkinningRules() & srThirdParty))
-        return;
-    const QColor colour = ToQColor(fManager->Model().Palette[pcLabelText]);
-    for (QLabel* label : fWindow->findChildren<QLabel*>()) {
-        if (label->inherits("skin::TkLabel") || HasExclusionTag(label))
-            continue;
-        if (!fSavedLabels.contains(label)) {
-            fSavedLabels.insert(label, label->palette());
-            fSavedFill.insert(label, label->autoFillBackground());
-        }
-        QPalette palette = fSavedLabels.value(label);
-        palette.setColor(QPalette::WindowText, colour);
-        label->setPalette(palette);
-        if (fManager->LabelsOptions.TransparentAlways)
-            label->setAutoFillBackground(false);
     }
 }
 

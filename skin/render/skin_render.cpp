@@ -1,6 +1,7 @@
-#include "skin/controls/skin_render.h"
+#include "skin/render/skin_render.h"
 
 #include "skin/model/element_image.h"
+#include "skin/render/tone.h"
 
 #include <QPainterPath>
 
@@ -190,6 +191,27 @@ void PaintSectionItem(QImage& image, const QRect& target, const TkSkinModel& mod
     DrawBorderElement(p, model, g.BorderIndex, target, state);
 }
 
+void PaintSectionItem(QImage& image, const QRect& target, const TkSkinModel& model, int skinIndex, int state,
+                      const TkBeneath& beneath, const TkItemLook& look)
+{
+    if (!HasTone(look.HueOffset, look.Saturation, look.ColorTone)) {
+        PaintSectionItem(image, target, model, skinIndex, state, beneath, look.CustomColor);
+        return;
+    }
+    // The item on its own layer, toned, then laid over what lies beneath.
+    QImage layer(target.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    TkBeneath clear;
+    clear.Color = Qt::transparent;
+    PaintSectionItem(layer, layer.rect(), model, skinIndex, state, clear, look.CustomColor);
+    ApplyTone(layer, look.HueOffset, look.Saturation, look.ColorTone);
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(target.topLeft(), BeneathImage(beneath, image.size()), target);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.drawImage(target.topLeft(), layer);
+}
+
 void BlendDisabled(QImage& image, const QImage& beneathImage)
 {
     QImage own = image.convertToFormat(QImage::Format_ARGB32);
@@ -227,10 +249,22 @@ void BlendDisabled(QImage& image, const QColor& colour)
 
 void BlendDisabled(QImage& image, const TkBeneath& beneath)
 {
-    if (beneath.HasImage())
+    if (beneath.HasImage()) {
         BlendDisabled(image, beneath.Image);
-    else
-        BlendDisabled(image, beneath.Color.isValid() ? beneath.Color : QColor(Qt::white));
+        return;
+    }
+    QColor colour = beneath.Color.isValid() ? beneath.Color : QColor(Qt::white);
+    if (FromQColor(colour) == clKeyColor && beneath.ParentColor.isValid())
+        colour = beneath.ParentColor;
+    BlendDisabled(image, colour);
+}
+
+void ApplyDisabledLook(QImage& image, const TkBeneath& beneath, int disabledKind)
+{
+    if (disabledKind & dkGrayed)
+        image = GrayedImage(image).convertToFormat(image.format());
+    if (disabledKind & dkBlended)
+        BlendDisabled(image, beneath);
 }
 
 QColor MixColor(const QColor& a, const QColor& b, int c)
