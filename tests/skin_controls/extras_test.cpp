@@ -13,6 +13,7 @@
 #include "skin/manager/skin_command.h"
 #include "skin/manager/skin_manager.h"
 #include "tests/skin_controls/test_skin.h"
+#include "tests/skin_manager/animating.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -84,12 +85,6 @@ std::string text(const QColor& c)
 {
     return std::to_string(c.red()) + "," + std::to_string(c.green()) + "," + std::to_string(c.blue());
 }
-
-// Animations on an offscreen platform for the length of a test.
-struct Animating {
-    Animating() { TkSkinManager::ForcePlatformAnimates(true); }
-    ~Animating() { TkSkinManager::ForcePlatformAnimates(std::nullopt); }
-};
 
 int visibleGlows(QWidget* window)
 {
@@ -542,7 +537,7 @@ TEST_F(SkinnedLooks, DropDownButtonShowsItsMenuFromTheArrow)
 
 TEST_F(SkinnedLooks, HoverFadesEndExactlyInTheStillLook)
 {
-    const Animating animating;
+    const skin_test::Animating animating;
     auto* button = make<TkSpeedButton>({40, 30});
     const QImage normal = shot(button);
     hover(button);
@@ -573,7 +568,7 @@ TEST_F(SkinnedLooks, FadesStayOffWhenTheSkinOrThePlatformSaysSo)
     hover(button);
     EXPECT_FALSE(button->Fading()) << "a platform without a screen does not animate";
     unhover(button);
-    const Animating animating;
+    const skin_test::Animating animating;
     manager->AnimEffects.Buttons.Active = false;
     hover(button);
     EXPECT_FALSE(button->Fading());
@@ -590,7 +585,7 @@ TEST_F(SkinnedLooks, FadesStayOffWhenTheSkinOrThePlatformSaysSo)
 
 TEST_F(SkinnedLooks, GlowFadesInAndOutToTheStillWindow)
 {
-    const Animating animating;
+    const skin_test::Animating animating;
     auto* edit = make<TkEdit>({80, 24}, "GLOWEDIT");
     const QImage before = shot(form.get());
     const QPoint outside = edit->geometry().topLeft() + QPoint(-1, 12);
@@ -611,7 +606,7 @@ TEST_F(SkinnedLooks, GlowFadesInAndOutToTheStillWindow)
 
 TEST_F(SkinnedLooks, WindowClosedMidFadeLeavesNothingBehind)
 {
-    const Animating animating;
+    const skin_test::Animating animating;
     auto window = std::make_unique<QWidget>();
     window->resize(200, 100);
     auto* button = make<TkSpeedButton>({40, 30}, {}, window.get());
