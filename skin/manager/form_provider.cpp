@@ -121,8 +121,7 @@ void TkxProvider::applyForm()
     if (const auto plain = PlainClientColor(fManager->Model()))
         palette.setColor(QPalette::Window, *plain);
     w->setPalette(palette);
-    rebuild();
-    w->update();
+    invalidate();
 }
 
 void TkxProvider::removeForm()
@@ -198,6 +197,28 @@ void TkxProvider::applyDialogColours(bool skinned)
     w->setPalette(palette);
 }
 
+// The frame is drawn again only when it is next needed: several changes in
+// a row (framing, resizing, activation at start) cost one drawing.
+void TkxProvider::invalidate(const QRect& area)
+{
+    fDirty = true;
+    if (fManager && fWindow && !fWindow->size().isEmpty())
+        fLayout = FrameLayout(fManager->Model(), fWindow->size(), fSavedFlags.testFlag(Qt::WindowMinimizeButtonHint));
+    if (!fWindow)
+        return;
+    if (area.isNull())
+        fWindow->update();
+    else
+        fWindow->update(area);
+}
+
+const QImage& TkxProvider::frameImage()
+{
+    if (fDirty || fImage.size() != fWindow->size())
+        rebuild();
+    return fImage;
+}
+
 void TkxProvider::rebuild()
 {
     if (!fApplied && !fFramed)
@@ -205,6 +226,7 @@ void TkxProvider::rebuild()
     QWidget* w = fWindow;
     if (w->size().isEmpty() || !fManager)
         return;
+    fDirty = false;
     fLayout = FrameLayout(fManager->Model(), w->size(), fSavedFlags.testFlag(Qt::WindowMinimizeButtonHint));
     fState.Title = w->windowTitle();
     fState.Font = QApplication::font("QMdiSubWindowTitleBar");
@@ -219,10 +241,9 @@ void TkxProvider::rebuild()
 
 void TkxProvider::paint()
 {
-    if (fImage.size() != fWindow->size())
-        rebuild();
+    const QImage& image = frameImage();
     QPainter p(fWindow);
-    p.drawImage(0, 0, fImage);
+    p.drawImage(0, 0, image);
 }
 
 void TkxProvider::answer(TkSkinCommandEvent& e)
@@ -233,14 +254,12 @@ void TkxProvider::answer(TkSkinCommandEvent& e)
     if (e.Command == KM_GETBACKGROUND) {
         if (fKind == Kind::Dialog)
             return;
-        if (fImage.size() != fWindow->size())
-            rebuild();
         const QRect client = fWindow->rect().marginsRemoved(fLayout.Client());
         const auto plain = PlainClientColor(model);
         if (plain && client.contains(e.Bounds))
             e.BeneathColor = *plain;
         else
-            e.BeneathImage = fImage.copy(e.Bounds);
+            e.BeneathImage = frameImage().copy(e.Bounds);
         e.Answered = true;
     } else if (e.Command == KM_GETSECTION) {
         const int form = model.GetSkinIndex(QStringLiteral("FORM"));
@@ -254,8 +273,7 @@ void TkxProvider::setHot(TkTitleButton hot)
     if (fState.Hot == hot)
         return;
     fState.Hot = hot;
-    rebuild();
-    fWindow->update(fLayout.Caption);
+    invalidate(fLayout.Caption);
 }
 
 bool TkxProvider::mouse(QEvent* event)
@@ -272,8 +290,7 @@ bool TkxProvider::mouse(QEvent* event)
             return false;
         if (at != TkTitleButton::None) {
             fState.Pressed = at;
-            rebuild();
-            fWindow->update(fLayout.Caption);
+            invalidate(fLayout.Caption);
         } else if (QWindow* handle = fWindow->windowHandle()) {
             handle->startSystemMove();
         }
@@ -283,8 +300,7 @@ bool TkxProvider::mouse(QEvent* event)
         if (pressed == TkTitleButton::None)
             return false;
         fState.Pressed = TkTitleButton::None;
-        rebuild();
-        fWindow->update(fLayout.Caption);
+        invalidate(fLayout.Caption);
         if (pressed == at) {
             QPointer<QWidget> w = fWindow;
             runtime::RunGuarded([&] {
@@ -321,8 +337,7 @@ bool TkxProvider::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ActivationChange:
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:
-        rebuild();
-        fWindow->update();
+        invalidate();
         return false;
     case QEvent::Leave:
         setHot(TkTitleButton::None);
@@ -354,10 +369,8 @@ bool TkxProvider::event(QEvent* event)
         break;
     case KM_REFRESH:
     case KM_UPDATEEND:
-        if (fApplied && fKind == Kind::Form) {
-            rebuild();
-            fWindow->update();
-        }
+        if (fApplied && fKind == Kind::Form)
+            invalidate();
         break;
     default:
         break;

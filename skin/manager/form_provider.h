@@ -66,6 +66,8 @@ private:
     void applyDialogColours(bool skinned);
     QPoint fitOffset() const;
     void shiftChildren(QPoint offset);
+    void invalidate(const QRect& Area = {});
+    const QImage& frameImage();
     void rebuild();
     void paint();
     void answer(TkSkinCommandEvent& event);
@@ -83,6 +85,7 @@ private:
     TkFrameLayout fLayout;
     TkFrameState fState;
     QImage fImage;
+    bool fDirty = true;
     std::unique_ptr<TkThirdPartyAdapter> fAdapter;
 };
 

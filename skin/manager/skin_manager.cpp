@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QWidget>
 
@@ -109,7 +108,12 @@ void TkSkinManager::completeThirdLists()
     for (int i = 0; i < kThirdListCount; ++i) {
         if (fThirdParty[std::size_t(i)].isEmpty())
             fThirdParty[std::size_t(i)] = DefaultThirdList(i);
-        fThirdLists[std::size_t(i)] = fThirdParty[std::size_t(i)].split(QRegularExpression(QStringLiteral("\r?\n")));
+        QStringList names = fThirdParty[std::size_t(i)].split(u'\n');
+        for (QString& name : names) {
+            if (name.endsWith(u'\r'))
+                name.chop(1);
+        }
+        fThirdLists[std::size_t(i)] = names;
     }
 }
 

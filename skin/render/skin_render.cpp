@@ -138,27 +138,38 @@ void PaintSectionBackground(QImage& image, const QRect& target, const TkSkinMode
                             const TkBeneath& beneath, std::optional<QColor> customColor)
 {
     const int transparency = customColor ? 0 : std::clamp(state.Transparency, 0, 100);
+    const QColor colour = customColor ? *customColor : toColor(state.Color);
+    const bool gradient = state.GradientPercent > 0 && !state.GradientArray.empty();
+    const bool texture = state.ImagePercent > 0 && model.IsValidImgIndex(state.TextureIndex);
     QPainter p(&image);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(target.topLeft(), BeneathImage(beneath, image.size()), target);
+    // A plain opaque fill covers whatever lies beneath.
+    if (transparency == 0 && !gradient && !texture && colour.alpha() == 255) {
+        p.fillRect(target, colour);
+        return;
+    }
+    if (beneath.HasImage())
+        p.drawImage(target.topLeft(), BeneathImage(beneath, image.size()), target);
+    else
+        p.fillRect(target, beneath.Color.isValid() ? beneath.Color : QColor(Qt::white));
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (transparency >= 100)
         return;
 
     QImage fill(target.size(), QImage::Format_ARGB32_Premultiplied);
-    fill.fill(customColor ? *customColor : toColor(state.Color));
+    fill.fill(colour);
     {
         QPainter f(&fill);
         const QRect r(QPoint(0, 0), target.size());
-        if (state.GradientPercent > 0 && !state.GradientArray.empty()) {
+        if (gradient) {
             f.setOpacity(std::min(state.GradientPercent, 100) / 100.0);
             paintGradient(f, r, state.GradientArray);
         }
-        if (state.ImagePercent > 0 && model.IsValidImgIndex(state.TextureIndex)) {
-            const QImage texture = ElementImage(model, state.TextureIndex, 0);
+        if (texture) {
+            const QImage piece = ElementImage(model, state.TextureIndex, 0);
             f.setOpacity(std::min(state.ImagePercent, 100) / 100.0);
             const bool stretch = (model.ma[std::size_t(state.TextureIndex)].DrawMode & 1) != 0;
-            fillPiece(f, texture, texture.rect(), r, stretch);
+            fillPiece(f, piece, piece.rect(), r, stretch);
         }
     }
     p.setOpacity((100 - transparency) / 100.0);

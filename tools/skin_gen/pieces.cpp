@@ -53,9 +53,10 @@ const Tones& DarkTones()
     static const Tones tones{
         QColor(43, 47, 54), QColor(38, 92, 138), QColor(52, 57, 65), QColor(214, 220, 228), QColor(88, 166, 230),
         QColor(74, 150, 214), QColor(226, 232, 238),
-        {{{QColor(72, 79, 90), QColor(58, 64, 74), QColor(96, 105, 118), QColor(255, 255, 255, 40)},
-          {QColor(70, 96, 124), QColor(52, 76, 102), QColor(88, 166, 230), QColor(255, 255, 255, 60)},
-          {QColor(30, 70, 106), QColor(38, 86, 128), QColor(110, 184, 240), QColor(0, 0, 0, 60)}}},
+        // Light steel faces, so the window's dark glyphs read on them.
+        {{{QColor(178, 186, 198), QColor(146, 154, 166), QColor(84, 92, 104), QColor(255, 255, 255, 90)},
+          {QColor(200, 224, 246), QColor(156, 190, 222), QColor(88, 166, 230), QColor(255, 255, 255, 120)},
+          {QColor(112, 150, 188), QColor(132, 170, 206), QColor(60, 120, 170), QColor(0, 0, 0, 40)}}},
         QColor(92, 100, 112), QColor(88, 166, 230), QColor(30, 33, 38),
         QColor(20, 22, 26), QColor(70, 76, 86), QColor(255, 255, 255, 28),
         QColor(20, 24, 30, 200), QColor(30, 34, 40, 160),

@@ -239,7 +239,7 @@ void writeInputs(OptionsText& o, const MasterPieces& m, const SkinDesign& d)
     o.key("TRANSPARENCY", 100);
     o.key("HOTTRANSPARENCY", 100);
     o.key("FONTCOLOR", colour(d.Colours->Label));
-    o.key("HOTFONTCOLOR", d.ButtonHotFont);
+    o.key("HOTFONTCOLOR", d.HighlightFont);
 }
 
 void writeSurfaces(OptionsText& o, const MasterPieces& m, const SkinDesign& d)
@@ -265,7 +265,7 @@ void writeSurfaces(OptionsText& o, const MasterPieces& m, const SkinDesign& d)
     o.section("SELECTION");
     o.key("STATES", 2);
     o.key("COLOR", colour(t.Panel));
-    o.key("FONTCOLOR", d.ButtonHotFont);
+    o.key("FONTCOLOR", d.HighlightFont);
     o.key("HOTCOLOR", colour(t.Accent));
     o.key("HOTFONTCOLOR", 16777215);
 
@@ -275,7 +275,7 @@ void writeSurfaces(OptionsText& o, const MasterPieces& m, const SkinDesign& d)
     o.key("FONTCOLOR", colour(t.Label));
     o.key("HOTCOLOR", colour(t.Panel));
     o.key("HOTTRANSPARENCY", 0);
-    o.key("HOTFONTCOLOR", d.ButtonHotFont);
+    o.key("HOTFONTCOLOR", d.HighlightFont);
 }
 
 } // namespace
@@ -285,7 +285,7 @@ const SkinDesign& InternalDesign()
     static const SkinDesign design{
         QStringLiteral("Calm light skin of the Fluxmira window"), &LightTones(),
         16579060, 16765037, 4013373, 0, 13936728,
-        16777215, 16777215, 0, 0,
+        16777215, 16777215, 0, 0, 0,
         QColor(88, 98, 106), QColor(20, 52, 78),
         QColor(222, 236, 244), QColor(252, 253, 254), QColor(61, 61, 61),
         QColor(70, 150, 205), QColor(120, 190, 230), QColor(20, 40, 60),
@@ -299,10 +299,10 @@ const SkinDesign& DarkDesign()
 {
     static const SkinDesign design{
         QStringLiteral("Dark skin of the Fluxmira window"), &DarkTones(),
-        colourValue(QColor(62, 68, 78)), colourValue(QColor(52, 76, 102)), colourValue(QColor(214, 220, 228)),
-        colourValue(QColor(255, 255, 255)), colourValue(QColor(88, 166, 230)),
+        colourValue(QColor(162, 170, 182)), colourValue(QColor(178, 206, 234)), colourValue(QColor(24, 30, 38)),
+        colourValue(QColor(0, 0, 0)), colourValue(QColor(88, 166, 230)),
         colourValue(QColor(36, 40, 46)), colourValue(QColor(232, 240, 248)), colourValue(QColor(200, 208, 216)),
-        colourValue(QColor(16, 24, 32)),
+        colourValue(QColor(16, 24, 32)), colourValue(QColor(255, 255, 255)),
         QColor(150, 158, 168), QColor(232, 238, 244),
         QColor(36, 40, 46), QColor(58, 64, 74), QColor(226, 232, 238),
         QColor(88, 166, 230), QColor(88, 166, 230), QColor(0, 0, 0),

@@ -21,6 +21,7 @@ struct SkinDesign {
     const Tones* Colours = nullptr;
     int ButtonColor = 0, ButtonHotColor = 0, ButtonFont = 0, ButtonHotFont = 0, ButtonGlow = 0;
     int EditColor = 0, EditHotColor = 0, EditFont = 0, EditHotFont = 0;
+    int HighlightFont = 0;  // text on selections and highlighted menu items
     QColor TitleFont, TitleHotFont;
     QColor PanelLow, Hint, HintText;
     QColor EditGlow, PushGlow, Shadow;
