@@ -128,6 +128,23 @@ void UpdateOuterEffect(QWidget* control, TkCommonData& data)
     data.OuterEffect = effect;
 }
 
+void TkSkinnedControl::FollowGeometry(const QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Hide:
+    case QEvent::Move:
+        TkHoverGlow::Hide(fSelf);
+        UpdateOuterEffect(fSelf, SkinData);
+        break;
+    case QEvent::Show:
+    case QEvent::Resize:
+        UpdateOuterEffect(fSelf, SkinData);
+        break;
+    default:
+        break;
+    }
+}
+
 bool TkSkinnedControl::HandleSkinCommand(QEvent* event)
 {
     if (event->type() != TkSkinCommandEvent::EventType())

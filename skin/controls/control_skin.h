@@ -98,6 +98,9 @@ protected:
 
     // Handles a skin command; false for any other event.
     bool HandleSkinCommand(QEvent* Event);
+    // After the control handled a show, hide, move or resize: the hover
+    // glow goes (it no longer fits), the outer effect follows.
+    void FollowGeometry(const QEvent* Event);
 
 private:
     QWidget* fSelf;

@@ -200,7 +200,10 @@ bool TkEdit::event(QEvent* event)
 {
     if (HandleSkinCommand(event))
         return true;
-    return QLineEdit::event(event);
+    const bool handled = QLineEdit::event(event);
+    FollowGeometry(event);
+    followWithLabel(event);
+    return handled;
 }
 
 // The glow shows on mouse-over, though an edit becomes hot by focus only.
@@ -229,37 +232,27 @@ void TkEdit::changeEvent(QEvent* event)
         fLabel->setEnabled(isEnabled());
 }
 
-void TkEdit::showEvent(QShowEvent* event)
+// The bound label shows, hides and moves with the edit. Hidden with its
+// parent, the edit takes no action: the label goes with the parent anyway.
+void TkEdit::followWithLabel(const QEvent* event)
 {
-    QLineEdit::showEvent(event);
-    UpdateOuterEffect(this, SkinData);
-    if (fLabel)
+    if (!fLabel)
+        return;
+    switch (event->type()) {
+    case QEvent::Show:
         fLabel->show();
-}
-
-void TkEdit::hideEvent(QHideEvent* event)
-{
-    QLineEdit::hideEvent(event);
-    TkHoverGlow::Hide(this);
-    UpdateOuterEffect(this, SkinData);
-    // Hidden with its parent, the label goes with the parent anyway.
-    if (fLabel && isHidden())
-        fLabel->hide();
-}
-
-void TkEdit::moveEvent(QMoveEvent* event)
-{
-    QLineEdit::moveEvent(event);
-    TkHoverGlow::Hide(this);
-    UpdateOuterEffect(this, SkinData);
-    placeBoundLabel();
-}
-
-void TkEdit::resizeEvent(QResizeEvent* event)
-{
-    QLineEdit::resizeEvent(event);
-    UpdateOuterEffect(this, SkinData);
-    placeBoundLabel();
+        break;
+    case QEvent::Hide:
+        if (isHidden())
+            fLabel->hide();
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+        placeBoundLabel();
+        break;
+    default:
+        break;
+    }
 }
 
 void TkEdit::SetBoundLabel(const TkBoundLabel& value)

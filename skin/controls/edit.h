@@ -63,10 +63,6 @@ protected:
     void enterEvent(QEnterEvent* Event) override;
     void leaveEvent(QEvent* Event) override;
     void changeEvent(QEvent* Event) override;
-    void showEvent(QShowEvent* Event) override;
-    void hideEvent(QHideEvent* Event) override;
-    void moveEvent(QMoveEvent* Event) override;
-    void resizeEvent(QResizeEvent* Event) override;
 
     QString DefaultSection() const override { return QStringLiteral("EDIT"); }
     void SkinChanged(bool Skinned) override;
@@ -75,6 +71,7 @@ private:
     void takeSectionColours();
     void applySkinnedLook(bool Skinned);
     void placeBoundLabel();
+    void followWithLabel(const QEvent* Event);
     QRect textRect() const;
 
     QColor fColor;

@@ -385,7 +385,9 @@ bool TkSpeedButton::event(QEvent* event)
 {
     if (HandleSkinCommand(event))
         return true;
-    return QToolButton::event(event);
+    const bool handled = QToolButton::event(event);
+    FollowGeometry(event);
+    return handled;
 }
 
 void TkSpeedButton::enterEvent(QEnterEvent* event)
@@ -456,32 +458,6 @@ void TkSpeedButton::changeEvent(QEvent* event)
     if (event->type() == QEvent::EnabledChange && !isEnabled())
         TkHoverGlow::Hide(this);
     SkinData.BGChanged = true;
-}
-
-void TkSpeedButton::showEvent(QShowEvent* event)
-{
-    QToolButton::showEvent(event);
-    UpdateOuterEffect(this, SkinData);
-}
-
-void TkSpeedButton::hideEvent(QHideEvent* event)
-{
-    QToolButton::hideEvent(event);
-    TkHoverGlow::Hide(this);
-    UpdateOuterEffect(this, SkinData);
-}
-
-void TkSpeedButton::moveEvent(QMoveEvent* event)
-{
-    QToolButton::moveEvent(event);
-    TkHoverGlow::Hide(this);
-    UpdateOuterEffect(this, SkinData);
-}
-
-void TkSpeedButton::resizeEvent(QResizeEvent* event)
-{
-    QToolButton::resizeEvent(event);
-    UpdateOuterEffect(this, SkinData);
 }
 
 } // namespace skin

@@ -89,10 +89,6 @@ protected:
     void mousePressEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
     void changeEvent(QEvent* Event) override;
-    void showEvent(QShowEvent* Event) override;
-    void hideEvent(QHideEvent* Event) override;
-    void moveEvent(QMoveEvent* Event) override;
-    void resizeEvent(QResizeEvent* Event) override;
 
     QString DefaultSection() const override;
     void SkinChanged(bool Skinned) override;

@@ -12,8 +12,10 @@
 #include "skin/manager/push_button_skin.h"
 #include "skin/manager/skin_command.h"
 #include "skin/manager/skin_manager.h"
+#include "tests/skin_controls/mouse_over.h"
 #include "tests/skin_controls/test_skin.h"
 #include "tests/skin_manager/animating.h"
+#include "tests/support/pixels.h"
 #include "tests/support/temp_dir.h"
 
 #include <QApplication>
@@ -54,37 +56,12 @@ const QColor kGlowColour(255, 200, 0);  // the glow piece of the test master
 const QColor kMenuFace(0, 0, 255);      // MAINMENU
 const QColor kMenuHot(255, 255, 0);     // MENUITEM hot
 
-QImage shot(QWidget* w) { return w->grab().toImage(); }
+QImage shot(QWidget* w) { return Shot(w); }
 
-void hover(QWidget* w)
-{
-    QEnterEvent enter(QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), w->mapToGlobal(QPointF(2, 2)));
-    QApplication::sendEvent(w, &enter);
-}
+QImage solid(QSize size, QColor colour) { return testing_support::Filled(size, colour); }
 
-void unhover(QWidget* w)
-{
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(w, &leave);
-}
-
-QImage solid(QSize size, QColor colour)
-{
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(colour);
-    return image;
-}
-
-bool near(const QColor& a, const QColor& b, int tolerance = 2)
-{
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
-        && std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-std::string text(const QColor& c)
-{
-    return std::to_string(c.red()) + "," + std::to_string(c.green()) + "," + std::to_string(c.blue());
-}
+using testing_support::Near;
+std::string text(const QColor& c) { return testing_support::ColourText(c); }
 
 int visibleGlows(QWidget* window)
 {
@@ -148,13 +125,13 @@ TEST_F(SkinnedLooks, EditGlowsWhileTheMouseIsOverIt)
     const QImage before = shot(form.get());
     const QPoint outside = edit->geometry().topLeft() + QPoint(-1, 12);
     EXPECT_EQ(before.pixelColor(outside), QColor(Qt::white));
-    hover(edit);
+    Hover(edit);
     TkHoverGlow* glow = TkHoverGlow::GlowOf(edit);
     ASSERT_NE(glow, nullptr);
     EXPECT_EQ(glow->geometry(), edit->geometry().adjusted(-1, -1, 1, 1)) << "GLOWMARGIN 1";
     EXPECT_EQ(formPixel(outside), kGlowColour);
     EXPECT_EQ(edit->CurrentState(), 0) << "the mouse alone does not make an edit hot";
-    unhover(edit);
+    Unhover(edit);
     QApplication::processEvents();
     EXPECT_EQ(TkHoverGlow::GlowOf(edit), nullptr);
     EXPECT_EQ(shot(form.get()), before) << "no trace of the glow is left";
@@ -287,9 +264,9 @@ TEST_F(SkinnedLooks, MessageBoxButtonsAreDrawnFromButton)
     cancel->clearFocus();
     const int y = ok->height() / 2;
     EXPECT_EQ(shot(ok).pixelColor(1, y), kColumn0);
-    hover(ok);
+    Hover(ok);
     EXPECT_EQ(shot(ok).pixelColor(1, y), kColumn1);
-    unhover(ok);
+    Unhover(ok);
     ok->setDown(true);
     EXPECT_EQ(shot(ok).pixelColor(1, y), kColumn2);
     ok->setDown(false);
@@ -328,13 +305,13 @@ TEST_F(SkinnedLooks, HueSaturationAndToneOfTheControl)
     auto* button = make<TkSpeedButton>({40, 30});
     EXPECT_EQ(shot(button).pixelColor(1, 15), kColumn0);
     button->SkinData.HUEOffset = 120;
-    EXPECT_TRUE(near(shot(button).pixelColor(1, 15), QColor(0, 255, 0))) << text(shot(button).pixelColor(1, 15));
+    EXPECT_TRUE(Near(shot(button).pixelColor(1, 15), QColor(0, 255, 0))) << text(shot(button).pixelColor(1, 15));
     button->SkinData.HUEOffset = 0;
     button->SkinData.Saturation = -100;
-    EXPECT_TRUE(near(shot(button).pixelColor(1, 15), QColor(128, 128, 128)));
+    EXPECT_TRUE(Near(shot(button).pixelColor(1, 15), QColor(128, 128, 128)));
     button->SkinData.Saturation = 0;
     button->SkinData.ColorTone = 0xFF0000;
-    EXPECT_TRUE(near(shot(button).pixelColor(1, 15), QColor(0, 0, 255)));
+    EXPECT_TRUE(Near(shot(button).pixelColor(1, 15), QColor(0, 0, 255)));
     auto* glass = make<TkSpeedButton>({40, 30}, "GLASS");
     glass->move(120, 50);
     glass->SkinData.ColorTone = 0x0000FF;
@@ -433,18 +410,18 @@ TEST_F(SkinnedLooks, ButtonTakesItsGlyphFromTheImageListByState)
     const QPoint centre = button->ImgRect().center();
     EXPECT_EQ(button->ImgRect().size(), QSize(8, 8));
     EXPECT_EQ(shot(button).pixelColor(centre), QColor(Qt::red));
-    hover(button);
+    Hover(button);
     EXPECT_EQ(shot(button).pixelColor(centre), QColor(Qt::green));
     button->setDown(true);
     EXPECT_EQ(shot(button).pixelColor(centre), QColor(Qt::blue));
     button->setDown(false);
-    unhover(button);
+    Unhover(button);
     button->SetButtonStyle(TkButtonStyle::tbsCheck);
     button->setChecked(true);
     EXPECT_EQ(shot(button).pixelColor(centre), QColor(Qt::cyan));
     button->setChecked(false);
     button->setEnabled(false);
-    EXPECT_TRUE(near(shot(button).pixelColor(centre), QColor(254, 254, 154), 1)) << "yellow, blended as disabled";
+    EXPECT_TRUE(Near(shot(button).pixelColor(centre), QColor(254, 254, 154), 1)) << "yellow, blended as disabled";
 }
 
 TEST_F(SkinnedLooks, GlyphToneReflectionAndOnPaint)
@@ -486,7 +463,7 @@ TEST_F(SkinnedLooks, ButtonStylesCheckSeparatorTextAndOffset)
     separator->move(100, 50);
     separator->SetButtonStyle(TkButtonStyle::tbsSeparator);
     QSignalSpy clicked(separator, &QToolButton::clicked);
-    hover(separator);
+    Hover(separator);
     QTest::mouseClick(separator, Qt::LeftButton);
     EXPECT_EQ(separator->CurrentState(), 0);
     EXPECT_EQ(clicked.count(), 0);
@@ -540,7 +517,7 @@ TEST_F(SkinnedLooks, HoverFadesEndExactlyInTheStillLook)
     const skin_test::Animating animating;
     auto* button = make<TkSpeedButton>({40, 30});
     const QImage normal = shot(button);
-    hover(button);
+    Hover(button);
     ASSERT_TRUE(button->Fading());
     EXPECT_NE(shot(button).pixelColor(1, 15), kColumn1) << "on its way";
     ASSERT_TRUE(QTest::qWaitFor([&] { return !button->Fading(); }, 5000));
@@ -548,15 +525,15 @@ TEST_F(SkinnedLooks, HoverFadesEndExactlyInTheStillLook)
     EXPECT_EQ(faded.pixelColor(1, 15), kColumn1);
 
     manager->Effects.AllowAnimation = false;
-    unhover(button);
+    Unhover(button);
     EXPECT_FALSE(button->Fading());
     EXPECT_EQ(shot(button), normal);
-    hover(button);
+    Hover(button);
     EXPECT_FALSE(button->Fading());
     EXPECT_EQ(shot(button), faded) << "the fade ended in exactly the still hot look";
 
     manager->Effects.AllowAnimation = true;
-    unhover(button);
+    Unhover(button);
     ASSERT_TRUE(button->Fading());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !button->Fading(); }, 5000));
     EXPECT_EQ(shot(button), normal) << "and the fade out in the still normal look";
@@ -565,17 +542,17 @@ TEST_F(SkinnedLooks, HoverFadesEndExactlyInTheStillLook)
 TEST_F(SkinnedLooks, FadesStayOffWhenTheSkinOrThePlatformSaysSo)
 {
     auto* button = make<TkSpeedButton>({40, 30});
-    hover(button);
+    Hover(button);
     EXPECT_FALSE(button->Fading()) << "a platform without a screen does not animate";
-    unhover(button);
+    Unhover(button);
     const skin_test::Animating animating;
     manager->AnimEffects.Buttons.Active = false;
-    hover(button);
+    Hover(button);
     EXPECT_FALSE(button->Fading());
-    unhover(button);
+    Unhover(button);
     manager->AnimEffects.Buttons.Active = true;
     button->AnimatEvents = aeMouseDown;
-    hover(button);
+    Hover(button);
     EXPECT_FALSE(button->Fading()) << "this button fades on mouse down only";
     shot(button);  // a fade starts from the look on screen
     QTest::mousePress(button, Qt::LeftButton);
@@ -589,7 +566,7 @@ TEST_F(SkinnedLooks, GlowFadesInAndOutToTheStillWindow)
     auto* edit = make<TkEdit>({80, 24}, "GLOWEDIT");
     const QImage before = shot(form.get());
     const QPoint outside = edit->geometry().topLeft() + QPoint(-1, 12);
-    hover(edit);
+    Hover(edit);
     TkHoverGlow* glow = TkHoverGlow::GlowOf(edit);
     ASSERT_NE(glow, nullptr);
     EXPECT_TRUE(glow->Fading());
@@ -597,7 +574,7 @@ TEST_F(SkinnedLooks, GlowFadesInAndOutToTheStillWindow)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !glow->Fading(); }, 5000));
     EXPECT_EQ(glow->Opacity(), 1.0);
     EXPECT_EQ(formPixel(outside), kGlowColour) << "the glow at full strength";
-    unhover(edit);
+    Unhover(edit);
     EXPECT_EQ(TkHoverGlow::GlowOf(edit), nullptr);
     EXPECT_EQ(visibleGlows(form.get()), 1) << "fading out";
     ASSERT_TRUE(QTest::qWaitFor([&] { return visibleGlows(form.get()) == 0; }, 5000));
@@ -614,8 +591,8 @@ TEST_F(SkinnedLooks, WindowClosedMidFadeLeavesNothingBehind)
     edit->move(100, 40);
     window->show();
     QApplication::processEvents();
-    hover(button);
-    hover(edit);
+    Hover(button);
+    Hover(edit);
     ASSERT_TRUE(button->Fading());
     QPointer<TkHoverGlow> glow = TkHoverGlow::GlowOf(edit);
     ASSERT_NE(glow, nullptr);

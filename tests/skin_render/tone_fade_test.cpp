@@ -3,6 +3,7 @@
 #include "skin/render/fade.h"
 #include "skin/render/skin_render.h"
 #include "skin/render/tone.h"
+#include "tests/support/pixels.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,23 +16,9 @@ using namespace skin;
 
 namespace {
 
-QImage filled(QSize size, QColor colour)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(colour);
-    return image;
-}
-
-bool near(const QColor& a, const QColor& b, int tolerance = 2)
-{
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
-        && std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-std::string text(const QColor& c)
-{
-    return std::to_string(c.red()) + "," + std::to_string(c.green()) + "," + std::to_string(c.blue());
-}
+using testing_support::Filled;
+using testing_support::Near;
+std::string text(const QColor& c) { return testing_support::ColourText(c); }
 
 // A model with one opaque section "RED" (red fill) and a clear one "CLEAR".
 struct TwoSections {
@@ -61,19 +48,19 @@ TEST(ControlTone, HueSaturationAndToneRecolourTheItemsOwnPixels)
         {"nothing set, nothing changes", QColor(10, 20, 30), 0, 0, clNone, QColor(10, 20, 30)},
     };
     for (const Case& c : cases) {
-        QImage image = filled({4, 4}, c.pixel);
+        QImage image = Filled({4, 4}, c.pixel);
         ApplyTone(image, c.hue, c.saturation, c.tone);
         const QColor got = image.pixelColor(1, 1);
         if (QString(c.name).contains("grey's lightness"))
             EXPECT_EQ(got.lightness(), c.pixel.lightness()) << c.name;
         else
-            EXPECT_TRUE(near(got, c.expected)) << c.name << ": " << text(got);
+            EXPECT_TRUE(Near(got, c.expected)) << c.name << ": " << text(got);
     }
 }
 
 TEST(ControlTone, KeyColourAndClearPixelsStayAsTheyAre)
 {
-    QImage image = filled({2, 1}, Qt::transparent);
+    QImage image = Filled({2, 1}, Qt::transparent);
     image.setPixelColor(0, 0, QColor(255, 0, 255));
     ApplyTone(image, 90, 0, 0xFF0000);
     EXPECT_EQ(image.pixelColor(0, 0), QColor(255, 0, 255));
@@ -85,11 +72,11 @@ TEST(ControlTone, WhatShowsThroughFromBeneathIsNotToned)
     TwoSections skin;
     TkBeneath beneath;
     beneath.Color = QColor(200, 30, 30);
-    QImage image = filled({10, 10}, Qt::white);
+    QImage image = Filled({10, 10}, Qt::white);
     PaintSectionItem(image, image.rect(), skin.model, skin.clear, 0, beneath, TkItemLook{{}, 120, 0, clNone});
     EXPECT_EQ(image.pixelColor(5, 5), QColor(200, 30, 30)) << "a clear section shows the parent untouched";
     PaintSectionItem(image, image.rect(), skin.model, skin.red, 0, beneath, TkItemLook{{}, 120, 0, clNone});
-    EXPECT_TRUE(near(image.pixelColor(5, 5), Qt::green)) << text(image.pixelColor(5, 5));
+    EXPECT_TRUE(Near(image.pixelColor(5, 5), Qt::green)) << text(image.pixelColor(5, 5));
     PaintSectionItem(image, image.rect(), skin.model, skin.red, 0, beneath, TkItemLook{QColor(Qt::blue), 0, 0, clNone});
     EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::blue)) << "without a tone the plain path is taken";
 }
@@ -99,12 +86,12 @@ TEST(DisabledLook, AnsweredKeyColourIsReplacedByTheParentsOwnColour)
     TkBeneath beneath;
     beneath.Color = QColor(255, 0, 255);
     beneath.ParentColor = Qt::white;
-    QImage image = filled({2, 2}, Qt::black);
+    QImage image = Filled({2, 2}, Qt::black);
     BlendDisabled(image, beneath);
     EXPECT_EQ(image.pixelColor(0, 0), QColor(154, 154, 154));
 
     beneath.ParentColor = QColor();
-    image = filled({2, 2}, Qt::black);
+    image = Filled({2, 2}, Qt::black);
     BlendDisabled(image, beneath);
     EXPECT_EQ(image.pixelColor(0, 0), QColor(154, 0, 154)) << "no parent colour known: the answer is used";
 }
@@ -124,22 +111,22 @@ TEST(DisabledLook, KindsGreyThenBlend)
         {dkGrayed | dkBlended, QColor(188, 188, 188)},
     };
     for (const Case& c : cases) {
-        QImage image = filled({2, 2}, Qt::red);
+        QImage image = Filled({2, 2}, Qt::red);
         ApplyDisabledLook(image, beneath, c.kind);
-        EXPECT_TRUE(near(image.pixelColor(0, 0), c.expected, 1)) << c.kind << ": " << text(image.pixelColor(0, 0));
+        EXPECT_TRUE(Near(image.pixelColor(0, 0), c.expected, 1)) << c.kind << ": " << text(image.pixelColor(0, 0));
     }
 }
 
 TEST(CrossFade, MixesTowardsTheTargetAndEndsExactlyOnIt)
 {
-    const QImage from = filled({4, 4}, Qt::black);
-    const QImage to = filled({4, 4}, Qt::white);
+    const QImage from = Filled({4, 4}, Qt::black);
+    const QImage to = Filled({4, 4}, Qt::white);
     EXPECT_EQ(CrossFade(from, to, 0).pixelColor(1, 1), QColor(Qt::black));
     const QColor half = CrossFade(from, to, 0.5).pixelColor(1, 1);
-    EXPECT_TRUE(near(half, QColor(128, 128, 128), 2)) << text(half);
+    EXPECT_TRUE(Near(half, QColor(128, 128, 128), 2)) << text(half);
     EXPECT_EQ(CrossFade(from, to, 1.0), to);
     EXPECT_EQ(CrossFade(from, to, 1.5), to);
-    EXPECT_EQ(CrossFade(filled({3, 3}, Qt::black), to, 0.2), to) << "another size cannot be mixed";
+    EXPECT_EQ(CrossFade(Filled({3, 3}, Qt::black), to, 0.2), to) << "another size cannot be mixed";
 }
 
 TEST(CrossFade, DrivenByQtAnimationsEndsInTheStillPicture)
@@ -147,8 +134,8 @@ TEST(CrossFade, DrivenByQtAnimationsEndsInTheStillPicture)
     QObject owner;
     int frames = 0;
     TkFade fade(&owner, [&] { ++frames; });
-    const QImage from = filled({4, 4}, Qt::black);
-    const QImage to = filled({4, 4}, Qt::white);
+    const QImage from = Filled({4, 4}, Qt::black);
+    const QImage to = Filled({4, 4}, Qt::white);
     EXPECT_EQ(fade.Frame(to), to) << "not running: the still picture";
     fade.Start(from, 60);
     EXPECT_TRUE(fade.Running());
@@ -170,12 +157,12 @@ TEST(CrossFade, OwnerGoneMidFadeLeavesNothingBehind)
     int frames = 0;
     {
         TkFade fade(owner.get(), [&] { ++frames; });
-        fade.Start(filled({4, 4}, Qt::black), 200);
+        fade.Start(Filled({4, 4}, Qt::black), 200);
     }  // the fade goes first, its animation with it
     QTest::qWait(50);
     const int seen = frames;
     auto* second = new TkFade(owner.get(), [&] { ++frames; });
-    second->Start(filled({4, 4}, Qt::black), 200);
+    second->Start(Filled({4, 4}, Qt::black), 200);
     owner.reset();  // the owner goes first: its animation is deleted with it
     delete second;
     QTest::qWait(50);
