@@ -6,6 +6,8 @@
 #include "skin/manager/skin_manager.h"
 #include "tools/skin_gen/internal_skin.h"
 
+#include <QCoreApplication>
+
 namespace app {
 
 void TForm1::Create_Skin_Manager(bool withSkin, const QString& skinChoice)
@@ -22,7 +24,7 @@ void TForm1::Create_Skin_Manager(bool withSkin, const QString& skinChoice)
         kSkinManager1->SetSkinName(QString::fromUtf8(skin::kInternalSkinName));
     } else {
         // The skin asked for at start replaces the stored one: loaded once, not twice.
-        const Skin_Choice choice = Resolve_Skin(skinChoice);
+        const Skin_Choice choice = Resolve_Skin(skinChoice, QCoreApplication::applicationDirPath());
         kSkinManager1->SetSkinDirectory(choice.Directory);
         kSkinManager1->SetSkinName(choice.Name);
     }

@@ -1,5 +1,7 @@
 #include "app/skin_choice.h"
 
+#include "skin/manager/skin_paths.h"
+
 #include <QFileInfo>
 
 namespace app {
@@ -17,12 +19,19 @@ QString Requested_Skin(const QStringList& arguments, const QString& environment)
     return environment;
 }
 
-Skin_Choice Resolve_Skin(const QString& requested)
+Skin_Choice Resolve_Skin(const QString& requested, const QString& programDir)
 {
     const QFileInfo file(requested);
     if (requested.endsWith(QStringLiteral(".skz"), Qt::CaseInsensitive) && file.isFile())
         return {file.absolutePath(), file.completeBaseName()};
-    return {QStringLiteral("Skins"), requested};
+    const QString folders[] = {QStringLiteral("Skins"), QStringLiteral("../share/fluxmira/Skins")};
+    for (const QString& folder : folders) {
+        const QString dir = skin::FullSkinDirectory(folder, programDir);
+        if (QFileInfo(dir + requested + QStringLiteral(".skz")).isFile()
+            || QFileInfo(dir + requested + QStringLiteral("/Options.dat")).isFile())
+            return {folder, requested};
+    }
+    return {folders[0], requested};
 }
 
 } // namespace app

@@ -1,9 +1,10 @@
 #pragma once
 // Starting the program with another skin: "--skin NAME" (or "--skin=NAME")
 // on the command line, else the environment variable FLUXMIRA_SKIN. NAME is
-// the name of a skin in the program's "Skins" folder (a packed file
-// NAME.skz or a folder NAME with its Options.dat), the name of the internal
-// skin, or the path of a packed skin file.
+// the name of a skin in the program's skin folders (a packed file NAME.skz
+// or a folder NAME with its Options.dat): "Skins" next to the program, then
+// "../share/fluxmira/Skins" from it, where our skins are installed; or the
+// name of the internal skin, or the path of a packed skin file.
 
 #include <QString>
 #include <QStringList>
@@ -20,7 +21,8 @@ struct Skin_Choice {
 };
 
 // Where the manager finds the skin: a path to a ".skz" file gives its folder
-// and its name; anything else is a name in the program's "Skins" folder.
-Skin_Choice Resolve_Skin(const QString& requested);
+// and its name; a name gives the first skin folder (as a SkinDirectory
+// relative to ProgramDir) that holds it, "Skins" when none does.
+Skin_Choice Resolve_Skin(const QString& requested, const QString& programDir);
 
 } // namespace app

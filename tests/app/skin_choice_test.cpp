@@ -3,7 +3,9 @@
 #include "app/skin_choice.h"
 #include "tests/support/temp_dir.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -30,20 +32,44 @@ TEST(SkinChoice, TheCommandLineBeforeTheEnvironment)
         EXPECT_EQ(Requested_Skin(c.arguments, c.environment), c.expected) << c.arguments.join(' ').toStdString();
 }
 
-TEST(SkinChoice, NamesAreLookedForInTheProgramsSkinFolderFilesWhereTheyAre)
+namespace {
+
+void touch(const QString& name)
+{
+    QDir().mkpath(QFileInfo(name).absolutePath());
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+TEST(SkinChoice, NamesAreLookedForInTheSkinFoldersFilesWhereTheyAre)
 {
     testing_support::TempDir dir;
-    const QString folder = QString::fromStdString(dir.path().string());
-    QFile file(folder + "/Night.skz");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    const QString root = QString::fromStdString(dir.path().string());
+    const QString program = root + "/bin";
+    QDir().mkpath(program);
+    touch(root + "/share/fluxmira/Skins/Installed.skz");
+    touch(program + "/Skins/Beside.skz");
+    touch(program + "/Skins/Folder/Options.dat");
+    touch(root + "/Night.skz");
 
-    const app::Skin_Choice named = Resolve_Skin("Fluxmira Dark");
-    EXPECT_EQ(named.Directory, "Skins");
-    EXPECT_EQ(named.Name, "Fluxmira Dark");
-    const app::Skin_Choice packed = Resolve_Skin(folder + "/Night.skz");
-    EXPECT_EQ(packed.Directory, folder);
-    EXPECT_EQ(packed.Name, "Night");
-    const app::Skin_Choice missing = Resolve_Skin(folder + "/Nothing.skz");
-    EXPECT_EQ(missing.Directory, "Skins") << "no such file: taken as a name";
+    struct Case {
+        QString requested;
+        QString directory;
+        QString name;
+    };
+    const Case cases[] = {
+        {"Beside", "Skins", "Beside"},
+        {"Folder", "Skins", "Folder"},
+        {"Installed", "../share/fluxmira/Skins", "Installed"},
+        {"Nowhere", "Skins", "Nowhere"},
+        {root + "/Night.skz", root, "Night"},
+        {root + "/Nothing.skz", "Skins", root + "/Nothing.skz"},
+    };
+    for (const Case& c : cases) {
+        const app::Skin_Choice choice = Resolve_Skin(c.requested, program);
+        EXPECT_EQ(choice.Directory, c.directory) << c.requested.toStdString();
+        EXPECT_EQ(choice.Name, c.name) << c.requested.toStdString();
+    }
 }
