@@ -190,7 +190,7 @@ void TkxProvider::applyDialogColours(bool skinned)
     palette.setColor(QPalette::WindowText, ToQColor(m.Palette[pcLabelText]));
     palette.setColor(QPalette::Base, ToQColor(m.Palette[pcEditBG]));
     palette.setColor(QPalette::Text, ToQColor(m.Palette[pcEditText]));
-    palette.setColor(QPalette::Button, ToQColor(m.Palette[pcBtnColor1Normal]));
+    palette.setColor(QPalette::Button, ButtonColorToQColor(m.Palette[pcBtnColor1Normal]));
     palette.setColor(QPalette::ButtonText, ToQColor(m.Palette[pcBtnFontNormal]));
     palette.setColor(QPalette::Highlight, ToQColor(m.Palette[pcSelectionBG_Focused]));
     palette.setColor(QPalette::HighlightedText, ToQColor(m.Palette[pcSelectionText_Focused]));

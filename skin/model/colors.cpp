@@ -80,4 +80,6 @@ QColor ToQColor(TColor c)
 
 TColor FromQColor(const QColor& c) { return bgr(c.red(), c.green(), c.blue()); }
 
+QColor ButtonColorToQColor(TColor c) { return ToQColor(TColor(quint32(c) & 0xFFFFFFu)); }
+
 } // namespace skin

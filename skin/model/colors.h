@@ -40,5 +40,8 @@ TColor Mix(TColor A, TColor B, int c);
 // Conversions at the drawing boundary (system codes are resolved first).
 QColor ToQColor(TColor c);
 TColor FromQColor(const QColor& c);
+// The button colours keep their opacity in the top byte, where other
+// colours mark a system colour: it is dropped, not looked up.
+QColor ButtonColorToQColor(TColor c);
 
 } // namespace skin

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -315,4 +316,21 @@ TEST(ThirdLists, LabelsTakeTheSkinsColourWhereItCanBeRead)
     EXPECT_DOUBLE_EQ(ContrastRatio(Qt::red, Qt::red), 1.0);
     m->SetActive(false);
     EXPECT_NE(onForm->palette().color(QPalette::WindowText), label) << "restored";
+}
+
+// Both skins: a dialog's combo boxes and buttons get the skin's button face,
+// whose stored value carries an opacity byte that is not a system colour.
+TEST(DialogColours, ButtonFaceIsTheSkinsOwnAndItsTextCanBeRead)
+{
+    for (const QString& name : {kInternal, kDark}) {
+        auto m = managerIn(kShippedSkins);
+        m->SetSkinName(name);
+        QDialog dialog;
+        TkxProvider::Attach(&dialog, m.get(), TkxProvider::Kind::Dialog);
+        const QPalette palette = dialog.palette();
+        const TColor face = m->Model().Palette[pcBtnColor1Normal];
+        EXPECT_EQ(palette.color(QPalette::Button), ButtonColorToQColor(face)) << name.toStdString();
+        EXPECT_GE(ContrastRatio(palette.color(QPalette::Button), palette.color(QPalette::ButtonText)), 3.0) << name.toStdString();
+        EXPECT_GE(ContrastRatio(palette.color(QPalette::Base), palette.color(QPalette::Text)), 3.0) << name.toStdString();
+    }
 }
