@@ -38,3 +38,19 @@ function(fluxmira_test name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;FLUXMIRA_ARTIFACTS=${PROJECT_BINARY_DIR}/artifacts"
     LABELS "${ARG_LABELS}")
 endfunction()
+
+# fluxmira_asan_cases(name): the test's cases named *UnderAsan* catch their
+# faults (a freed object read, a leak) only under AddressSanitizer. In an
+# address build they also run as <name>_under_asan, labelled asan, so that
+# `ctest -L asan` runs just them. Freed memory is filled there: Qt itself is
+# not instrumented, and a freed widget it reads must not look intact.
+function(fluxmira_asan_cases name)
+  if(NOT FLUXMIRA_SANITIZE STREQUAL "address")
+    return()
+  endif()
+  add_test(NAME ${name}_under_asan COMMAND ${name} --gtest_filter=*UnderAsan*)
+  set_tests_properties(${name}_under_asan PROPERTIES
+    TIMEOUT 600
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;FLUXMIRA_ARTIFACTS=${PROJECT_BINARY_DIR}/artifacts;ASAN_OPTIONS=max_free_fill_size=65536"
+    LABELS asan)
+endfunction()

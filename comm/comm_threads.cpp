@@ -4,6 +4,8 @@
 #include "runtime/synchronize.h"
 #include "runtime/tick.h"
 
+#include <QPointer>
+
 namespace comm {
 
 // --- message thread ---------------------------------------------------------
@@ -43,11 +45,17 @@ void TMsgThread::Process(const runtime::ThreadMessage& message)
                 // A hand-over that runs after this thread was asked to end does nothing.
                 if (Terminated())
                     return;
+                // A handler may destroy the component meanwhile.
+                const QPointer<TcmCustomComm> alive(Com);
                 Com->fHandOverDepth.fetch_add(1);
                 struct Leave {
-                    std::atomic<int>& depth;
-                    ~Leave() { depth.fetch_sub(1); }
-                } leave{Com->fHandOverDepth};
+                    const QPointer<TcmCustomComm>& com;
+                    ~Leave()
+                    {
+                        if (com)
+                            com->fHandOverDepth.fetch_sub(1);
+                    }
+                } leave{alive};
                 Com->ProcessCommEvent(message);
             });
         } else {

@@ -7,6 +7,8 @@
 #include "runtime/message_queue.h"
 #include "runtime/thread.h"
 
+#include <QPointer>
+
 #include <memory>
 #include <vector>
 
@@ -129,7 +131,7 @@ protected:
 
 private:
     void SetMonitor(std::atomic<QWidget*>& link, QWidget* value);
-    void ReceiveQueued(std::uint32_t session);
+    void ReceiveQueued(std::uint32_t session, const QPointer<TcmCustomComm>& alive);
     void HandleTxEmpty();
     bool Rs485Emulated() const { return fIsNotSupportRS485 && fRS485Mode; }
     void SetRts(bool on);

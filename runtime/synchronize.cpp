@@ -1,9 +1,9 @@
 #include "runtime/synchronize.h"
 
+#include "runtime/thread.h"
+
 #include <QCoreApplication>
-#include <QEvent>
-#include <QObject>
-#include <QPointer>
+#include <QMetaObject>
 #include <QThread>
 
 #include <condition_variable>
@@ -27,33 +27,16 @@ std::condition_variable gDoneWake;  // workers waiting for their call
 std::deque<Pending*> gQueue;
 std::uint64_t gWakeCount = 0;
 
-const QEvent::Type kDrainEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-// Lives on the GUI thread; a posted event makes the event loop drain the queue.
-class Drainer : public QObject {
-public:
-    bool event(QEvent* e) override
-    {
-        if (e->type() != kDrainEvent)
-            return QObject::event(e);
-        CheckSynchronize();
-        return true;
-    }
-};
-
-// One drainer per application object; it dies with the application.
-Drainer* drainer()
+// Asks the GUI thread's event loop to run the queued hand-overs. The request
+// is a queued call on the application object, which lives on the GUI thread:
+// nothing is created or parented from the worker.
+void requestDrain()
 {
-    static std::mutex creation;
-    static QPointer<Drainer> instance;
-    std::lock_guard lock(creation);
-    if (!instance) {
-        auto* app = QCoreApplication::instance();
-        instance = new Drainer;
-        instance->moveToThread(app->thread());
-        instance->setParent(app);
-    }
-    return instance;
+    if (auto* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, [] {
+            CheckSynchronize();
+            JoinFinishedThreads();
+        }, Qt::QueuedConnection);
 }
 
 } // namespace
@@ -83,7 +66,7 @@ void Synchronize(const std::function<void()>& fn)
         ++gWakeCount;
     }
     gGuiWake.notify_all();
-    QCoreApplication::postEvent(drainer(), new QEvent(kDrainEvent));
+    requestDrain();
 
     std::unique_lock lock(gMutex);
     gDoneWake.wait(lock, [&] { return pending.done; });
@@ -117,17 +100,20 @@ bool CheckSynchronize()
     }
 }
 
+// The wake count is read before the queue is drained: a hand-over queued
+// after the drain has raised the count past what was read, so the sleep
+// below ends at once instead of both threads waiting for each other.
 void WaitOnGuiThread(const std::function<bool()>& pred)
 {
     for (;;) {
-        CheckSynchronize();
         std::unique_lock lock(gMutex);
         const std::uint64_t seen = gWakeCount;
         lock.unlock();
+        CheckSynchronize();
         if (pred())
             return;
         lock.lock();
-        gGuiWake.wait(lock, [&] { return gWakeCount != seen; });
+        gGuiWake.wait(lock, [&] { return gWakeCount != seen || !gQueue.empty(); });
     }
 }
 

@@ -44,6 +44,17 @@ public:
     using comm::TcmComm::WriteLogFmt;
 
     platform::Handle DeviceHandle() const { return fHandle.load(); }
+
+    // Opens without the receive threads, so that only the caller's own calls
+    // can notice what happens to the line.
+    bool withoutReceiveThreads = false;
+
+protected:
+    void StartThreads() override
+    {
+        if (!withoutReceiveThreads)
+            comm::TcmComm::StartThreads();
+    }
 };
 
 class ProbeProcessor : public comm::TcmCustomDataProcessor {
