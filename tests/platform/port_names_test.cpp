@@ -4,14 +4,42 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
 
+// An environment variable as it was, put back when the test ends.
+class SavedEnv {
+public:
+    explicit SavedEnv(const char* name) : fName(name)
+    {
+        if (const char* value = std::getenv(name))
+            fValue = value;
+    }
+    ~SavedEnv()
+    {
+        if (fValue)
+            setenv(fName, fValue->c_str(), 1);
+        else
+            unsetenv(fName);
+    }
+    SavedEnv(const SavedEnv&) = delete;
+    SavedEnv& operator=(const SavedEnv&) = delete;
+
+private:
+    const char* fName;
+    std::optional<std::string> fValue;
+};
+
 class PortNames : public ::testing::Test {
 protected:
     void SetUp() override { setenv("FLUXMIRA_PORTS", (fDir.path() / "a" / "ports").c_str(), 1); }
+    SavedEnv fPorts{"FLUXMIRA_PORTS"};
+    SavedEnv fHome{"HOME"};
+    SavedEnv fStateHome{"XDG_STATE_HOME"};
     testing_support::TempDir fDir;
 };
 
