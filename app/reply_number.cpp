@@ -3,18 +3,16 @@
 #include "runtime/error.h"
 #include "runtime/number_text.h"
 
-#include <cmath>
-#include <limits>
 #include <string>
 
 namespace app {
 
+// Storing rounds to the nearest double: a value just above the largest
+// double may round down to it, one beyond becomes infinity.
 bool Try_Reply_To_Number(std::string_view reply, double& value)
 {
     long double wide = 0;
     if (!runtime::TryStrToFloat(reply, wide))
-        return false;
-    if (std::fabs(wide) > static_cast<long double>(std::numeric_limits<double>::max()))
         return false;
     value = static_cast<double>(wide);
     return true;
