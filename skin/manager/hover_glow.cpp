@@ -15,6 +15,18 @@ QHash<const QWidget*, QPointer<TkHoverGlow>>& glows()
     return map;
 }
 
+// A glow goes away hidden at once and deleted later, never deleted on the
+// spot: Hide runs inside show/hide cascades of the window that holds the
+// glow (a button's hideEvent while the window hides its children), and the
+// cascade still reads the children it collected before.
+void retire(TkHoverGlow* glow)
+{
+    if (!glow)
+        return;
+    glow->hide();
+    glow->deleteLater();
+}
+
 } // namespace
 
 TkHoverGlow::TkHoverGlow(QWidget* control, QImage image) : QWidget(control->window()), fImage(std::move(image))
@@ -53,8 +65,7 @@ bool TkHoverGlow::Show(QWidget* control, const TkSkinModel& model, int skinIndex
 
 void TkHoverGlow::Hide(QWidget* control)
 {
-    if (QPointer<TkHoverGlow> glow = glows().take(control))
-        delete glow.data();
+    retire(glows().take(control));
 }
 
 void TkHoverGlow::RemoveAll()
@@ -62,7 +73,7 @@ void TkHoverGlow::RemoveAll()
     const auto all = glows();
     glows().clear();
     for (const QPointer<TkHoverGlow>& glow : all)
-        delete glow.data();
+        retire(glow);
 }
 
 TkHoverGlow* TkHoverGlow::GlowOf(const QWidget* control) { return glows().value(control); }

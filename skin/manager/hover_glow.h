@@ -16,8 +16,10 @@ public:
     // Shows the glow of section SkinIndex around Control; false when the
     // section has no glow element.
     static bool Show(QWidget* Control, const TkSkinModel& Model, int SkinIndex);
+    // Takes Control's glow off the screen at once; the widget itself is
+    // deleted later, so this is safe inside a show/hide cascade.
     static void Hide(QWidget* Control);
-    // Removes every glow of the process.
+    // Removes every glow of the process, the same way.
     static void RemoveAll();
     static TkHoverGlow* GlowOf(const QWidget* Control);
 
