@@ -9,6 +9,8 @@
 
 #include <QLineEdit>
 
+#include <functional>
+
 namespace skin {
 
 class TkEdit : public QLineEdit {
@@ -18,6 +20,9 @@ public:
     ~TkEdit() override;
 
     TkCommonData SkinData;
+    // A click: the left button pressed and released inside the edit, raised
+    // after the press has given the edit the focus. Other buttons do not click.
+    std::function<void()> OnClick;
     int DisabledKind = 1;          // dkBlended
     bool BorderSingle = true;      // BorderStyle single
 
@@ -42,6 +47,8 @@ protected:
     void paintEvent(QPaintEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
 
 private:
     void skinCommand(class TkSkinCommandEvent& Event);
@@ -53,6 +60,8 @@ private:
     QColor fFontColor;
     bool fSkinnedLook = false;
     QPalette fSavedPalette;
+    bool fLeftPressed = false;
+    bool fClickPending = false;  // released before the press's focus arrived
 };
 
 } // namespace skin
