@@ -251,7 +251,7 @@ private:
     bool fSkinIsPacked = false;
     bool fNoAutoUpdate = false;
     bool fReading = false;
-    bool fSkinLoadingState = false;  // msSkinLoading
+    bool fSkinLoadingState = false;  // set while a new skin is handed to the controls
     bool fHookInstalled = false;
     bool fPreviewMode = false;
     int fSysFontScale = 0;
