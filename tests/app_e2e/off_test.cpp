@@ -102,8 +102,11 @@ TEST_P(OffInEveryWait, EndsTheRunWithThePortClosed)
 
     e2e::Scenario s(form);
     auto sentAtOff = std::make_shared<std::size_t>(0);
-    auto clickOff = [&, sentAtOff] {
-        *sentAtOff = Sensor().Log().Size();
+    auto lastAtOff = std::make_shared<std::string>();
+    auto clickOff = [&, sentAtOff, lastAtOff] {
+        const std::vector<std::string> sent = Sensor().Log().Texts();
+        *sentAtOff = sent.size();
+        *lastAtOff = sent.empty() ? "" : sent.back();
         e2e::PostClick(form.kSpeedButton_Vkl);
     };
     if (polling) {
@@ -138,6 +141,9 @@ TEST_P(OffInEveryWait, EndsTheRunWithThePortClosed)
     }
     const std::vector<std::string> sent = Sensor().Log().Texts();
     EXPECT_EQ(sent.size(), *sentAtOff) << "nothing is sent after Off; last: " << (sent.empty() ? "" : sent.back());
+    if (const char* command = Command_Of(c.landing)) {
+        EXPECT_EQ(*lastAtOff, command) << "the click lands in this command's wait";
+    }
     if (c.landing == Landing::ConnectionPause || c.landing == Landing::NotFoundPause) {
         EXPECT_TRUE(sent.empty()) << "the sensor's port is never opened";
     }
