@@ -61,10 +61,18 @@ QWidget* createEdit(const ControlSpec& desc, QWidget* parent)
     return edit;
 }
 
+// The stored colour is the box's own background colour. Like a check box
+// drawn by the platform's visual style it does not fill its rectangle with
+// it (the text has the same dark colour): the window shows through.
 QWidget* createCheckBox(const ControlSpec& desc, QWidget* parent)
 {
     auto* box = new QCheckBox(QString::fromUtf8(desc.text), parent);
     box->setChecked((desc.flags & kChecked) != 0);
+    if (desc.sysColor != SysColor::None) {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Window, System_Color(desc.sysColor));
+        box->setPalette(palette);
+    }
     return box;
 }
 

@@ -26,7 +26,7 @@ const ControlSpec kControls[] = {
     {"kSpeedButton_Vkl", ControlKind::SpeedButton, nullptr, {8, 145, 48, 25}, "On",
      {kUnicodeFont, 13, true, SysColor::WindowText}},
     {"CheckBox1", ControlKind::CheckBox, nullptr, {62, 148, 46, 17}, "Auto", {kUnicodeFont, 12, false, kDk},
-     kChecked, 2},
+     kChecked, 2, kNoColor, Glyph::None, kDk},
     {"cmDeviceBox1", ControlKind::DeviceBox, nullptr, {113, 143, 78, 26}, nullptr, {kUnicodeFont, 13, false},
      kFlat, 0},
     {"Lbl_Freq", ControlKind::SkinnedLabel, nullptr, {200, 147, 64, 16}, "Freq, GHz", {kUnicodeFont, 12, true, kDk}},

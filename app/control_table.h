@@ -53,6 +53,7 @@ struct ControlSpec {
     int tabOrder = -1;
     std::uint32_t color = kNoColor;  // 0xRRGGBB background
     Glyph glyph = Glyph::None;
+    SysColor sysColor = SysColor::None;  // a system colour as the background instead
 };
 
 struct WindowSpec {

@@ -106,17 +106,14 @@ void TForm1::Bind_Events()
     connect(Btn_Zero, &TkSpeedButton::clicked, this, [this] { Btn_ZeroClick(); });
     connect(Btn_W_dBm, &TkSpeedButton::clicked, this, [this] { Btn_W_dBmClick(); });
     connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+    kEdit_Freq->OnClick = [this] { runtime::RunGuarded([this] { kEdit_FreqClick(); }); };
     kEdit_Freq->installEventFilter(this);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == kEdit_Freq) {
-        if (event->type() == QEvent::MouseButtonPress)
-            runtime::RunGuarded([this] { kEdit_FreqClick(); });
-        else if (event->type() == QEvent::KeyPress)
-            runtime::RunGuarded([&] { kEdit_FreqKeyDown(static_cast<QKeyEvent*>(event)->key()); });
-    }
+    if (watched == kEdit_Freq && event->type() == QEvent::KeyPress)
+        runtime::RunGuarded([&] { kEdit_FreqKeyDown(static_cast<QKeyEvent*>(event)->key()); });
     return QWidget::eventFilter(watched, event);
 }
 

@@ -119,8 +119,18 @@ void TForm1::Automatic_Scan(std::uint32_t run)
 }
 
 // Opens the port and sends the handshake; true when the sensor answered it.
+// An Off click handled in the pause before (it lands there once the pause
+// has ended) leaves the port closed.
 bool TForm1::Try_Port(std::uint32_t run, std::uint16_t port)
 {
+    if (Run_Over(run))
+        return false;
+    // Each attempt starts with an empty line: bytes left by the last port (an
+    // echo of the handshake, a stream without line ends) must not become
+    // the front of this port's answer.
+    Unit1State& u = Unit1();
+    u.Rx_Line.clear();
+    u.Rx_Match_Pos = 1;
     Open_Port(port);
     Send_Command("KVAM");
     Wait_Reply(kHandshakeWaitMs);

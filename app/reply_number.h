@@ -7,8 +7,9 @@
 
 namespace app {
 
-// False when the text is not a number or its value does not fit 64 bits
-// (storing it would overflow).
+// False when the text is not a number or beyond the 80-bit range. A value
+// within that range but beyond a double is stored as infinity (with its
+// sign), too small a value as zero.
 bool Try_Reply_To_Number(std::string_view reply, double& value);
 
 // The same; failure raises runtime::ConvertError with the text in its message.

@@ -4,6 +4,8 @@
 #include "runtime/synchronize.h"
 #include "runtime/tick.h"
 
+#include <QPointer>
+
 namespace comm {
 
 // --- message thread ---------------------------------------------------------
@@ -24,9 +26,10 @@ void TMsgThread::Execute()
     if (!Com)
         return;
     // Terminated() is looked at only after Get(), which waits while a handed-over
-    // event still runs: the thread never ends with its hand-over pending.
+    // event still runs: the thread never ends with its hand-over pending. It
+    // is looked at before the component, which may be gone once it is set.
     for (;;) {
-        if (!fQueue.Get(glMsg) || !Com->IsOpen() || Terminated())
+        if (!fQueue.Get(glMsg) || Terminated() || !Com->IsOpen())
             break;
         if (glMsg.message == cmCommMsgQuitComEvent)
             break;
@@ -71,11 +74,17 @@ void TMsgThread::Process(const runtime::ThreadMessage& message)
         // A hand-over that runs after this thread was asked to end does nothing.
         if (Terminated())
             return;
+        // A handler may destroy the component meanwhile.
+        const QPointer<TcmCustomComm> alive(Com);
         Com->fHandOverDepth.fetch_add(1);
         struct Depth {
-            std::atomic<int>& depth;
-            ~Depth() { depth.fetch_sub(1); }
-        } depth{Com->fHandOverDepth};
+            const QPointer<TcmCustomComm>& com;
+            ~Depth()
+            {
+                if (com)
+                    com->fHandOverDepth.fetch_sub(1);
+            }
+        } depth{alive};
         try {
             Com->ProcessCommEvent(message);
         } catch (...) {

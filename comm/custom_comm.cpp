@@ -6,6 +6,8 @@
 #include "runtime/synchronize.h"
 #include "runtime/tick.h"
 
+#include <QPointer>
+
 #include <algorithm>
 #include <exception>
 
@@ -266,11 +268,14 @@ void TcmCustomComm::Shutdown()
         }
     }
     StopThreads();
+    // A retired thread that has not ended is waiting for the caller (the
+    // component is destroyed inside its own hand-over, or on that thread):
+    // it ends once the caller returns, and is joined then.
     for (auto& thread : fRetired) {
-        if (thread->IsCurrent())
-            (void)thread.release();  // destroyed from its own thread: it must not join itself
-        else
+        if (thread->Finished())
             thread->WaitFor();
+        else
+            runtime::JoinWhenFinished(std::move(thread));
     }
     fRetired.clear();
     OnTraceState = nullptr;
@@ -360,10 +365,17 @@ void TcmCustomComm::ProcessCommEvent(const runtime::ThreadMessage& message)
             DoCommError(errors, 0, Stat.Flags);
             return;
         }
+        // Handlers may destroy the component: once it is gone, nothing here
+        // touches it again.
+        const QPointer<TcmCustomComm> alive(this);
         if ((mask & EV_RXCHAR) && Stat.cbInQue > 0)
-            ReceiveQueued(session);
+            ReceiveQueued(session, alive);
+        if (!alive)
+            return;
         if (mask & EV_TXEMPTY)
             HandleTxEmpty();
+        if (!alive)
+            return;
         TTraceStates states = 0;
         for (const auto& trace : kEventTraces)
             if (mask & trace.event)
@@ -377,7 +389,7 @@ void TcmCustomComm::ProcessCommEvent(const runtime::ThreadMessage& message)
     }
 }
 
-void TcmCustomComm::ReceiveQueued(std::uint32_t session)
+void TcmCustomComm::ReceiveQueued(std::uint32_t session, const QPointer<TcmCustomComm>& alive)
 {
     const bool read = Contains(fTraceStates.load(), tsRxChar) || HasReceivers();
     fTotalReceived.fetch_add(Stat.cbInQue);
@@ -389,8 +401,8 @@ void TcmCustomComm::ReceiveQueued(std::uint32_t session)
         if (n == 0 || !WithHandle([&](Handle h) { return ReadWait(h, glBuffer.data(), n, &got); }) || got == 0)
             return;
         DoDataReceived(glBuffer.data(), got);
-        // A handler may have closed (and even reopened) the port meanwhile.
-        if (fSession.load() != session)
+        // A handler may have closed (and even reopened) the port meanwhile, or destroyed it.
+        if (!alive || fSession.load() != session)
             return;
         std::uint32_t errors = 0;
         if (!WithHandle([&](Handle h) { return ClearCommError(h, &errors, &Stat); }))

@@ -172,7 +172,7 @@ protected:
     void SetRts(bool on);
 
 private:
-    void ReceiveQueued(std::uint32_t session);
+    void ReceiveQueued(std::uint32_t session, const QPointer<TcmCustomComm>& alive);
     void HandleTxEmpty();
     void UpdateMonitors(TModemSignals lines, TTraceStates states);
     // One step of a polling wait: sleep 5 ms, then let the GUI process its messages.

@@ -29,7 +29,9 @@ inline constexpr Handle kInvalidHandle = -1;
 // --- errors -------------------------------------------------------------
 ErrorCode GetLastError();
 void SetLastError(ErrorCode code);
-// The system's message text for an error code (no trailing line end).
+// The system's message text for an error code (no trailing line end): the
+// calling thread's own explanation when the code is its last error, else the
+// code's standard text.
 std::string SystemErrorText(ErrorCode code);
 
 // --- an auto-reset event a thread can wait on and another can signal ------

@@ -75,13 +75,26 @@ std::optional<NumberParts> splitNumber(std::string_view rest)
     return parts;
 }
 
-// A number from_chars reports out of range is too large when its leading
-// significant digit stands at or above the units place after the exponent.
+// The exponent's value, held within a bound far beyond any float's range so
+// that no exponent text, however long, overflows the arithmetic below.
+long long boundedExponent(std::string_view exponent)
+{
+    constexpr long long kBound = 1'000'000'000;
+    const bool negative = exponent.starts_with('-');
+    if (!exponent.empty() && (exponent.front() == '+' || exponent.front() == '-'))
+        exponent.remove_prefix(1);
+    long long value = 0;
+    for (char c : exponent)
+        value = std::min(value * 10 + (c - '0'), kBound);
+    return negative ? -value : value;
+}
+
+// A number from_chars reports out of range is too large (rather than too
+// small) when its leading significant digit stands at or above the units
+// place after the exponent.
 bool isOverflow(const NumberParts& parts)
 {
-    long long exponent = 0;
-    std::from_chars(parts.exponent.data() + (parts.exponent.starts_with('+') ? 1 : 0),
-                    parts.exponent.data() + parts.exponent.size(), exponent);
+    const long long exponent = boundedExponent(parts.exponent);
     const auto firstWhole = parts.whole.find_first_not_of('0');
     if (firstWhole != std::string_view::npos)
         return exponent + static_cast<long long>(parts.whole.size() - firstWhole) > 0;

@@ -10,9 +10,9 @@
 namespace runtime {
 
 // Blanks around an optional sign, decimal digits with at most one decimal
-// separator and an optional exponent ("E"/"e", sign, digits). Anything else,
-// or a value beyond the range of long double, fails. Values too small for
-// long double become zero.
+// separator and an optional exponent ("E"/"e", sign, digits, any length).
+// Anything else, or a value beyond the range of long double, fails. Values
+// too small for long double become zero.
 bool TryStrToFloat(std::string_view text, long double& value);
 // The same; failure raises ConvertError.
 long double StrToFloat(std::string_view text);

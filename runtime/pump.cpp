@@ -1,6 +1,7 @@
 #include "runtime/pump.h"
 
 #include "runtime/synchronize.h"
+#include "runtime/thread.h"
 #include "runtime/tick.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,7 @@ void ProcessMessages()
 {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     CheckSynchronize();
+    JoinFinishedThreads();
 }
 
 void ProcessMessagesUntil(std::uint32_t deadlineTick)
@@ -30,6 +32,7 @@ void ProcessMessagesUntil(std::uint32_t deadlineTick)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         CheckSynchronize();
     }
+    JoinFinishedThreads();
 }
 
 } // namespace runtime

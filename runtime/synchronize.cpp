@@ -1,9 +1,9 @@
 #include "runtime/synchronize.h"
 
+#include "runtime/thread.h"
+
 #include <QCoreApplication>
-#include <QEvent>
-#include <QObject>
-#include <QPointer>
+#include <QMetaObject>
 #include <QThread>
 
 #include <atomic>
@@ -25,36 +25,21 @@ std::uint64_t gWakeCount = 0;
 // posting one each.
 std::atomic<bool> gDrainPosted{false};
 
-const QEvent::Type kDrainEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-// Lives on the GUI thread; a posted event makes the event loop drain the queue.
-class Drainer : public QObject {
-public:
-    bool event(QEvent* e) override
-    {
-        if (e->type() != kDrainEvent)
-            return QObject::event(e);
+// Asks the GUI thread's event loop to run the queued hand-overs, once for
+// all hand-overs queued until it does. The request is a queued call on the
+// application object, which lives on the GUI thread: nothing is created or
+// parented from the worker.
+void requestDrain()
+{
+    if (gDrainPosted.exchange(true))
+        return;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [] {
         // Cleared before draining, so a hand-over queued after the drain has
         // looked at the queue posts again.
         gDrainPosted.store(false);
         CheckSynchronize();
-        return true;
-    }
-};
-
-// One drainer per application object; it dies with the application.
-Drainer* drainer()
-{
-    static std::mutex creation;
-    static QPointer<Drainer> instance;
-    std::lock_guard lock(creation);
-    if (!instance) {
-        auto* app = QCoreApplication::instance();
-        instance = new Drainer;
-        instance->moveToThread(app->thread());
-        instance->setParent(app);
-    }
-    return instance;
+        JoinFinishedThreads();
+    }, Qt::QueuedConnection);
 }
 
 void Enqueue(std::function<void()> fn)
@@ -65,8 +50,7 @@ void Enqueue(std::function<void()> fn)
         ++gWakeCount;
     }
     gGuiWake.notify_all();
-    if (!gDrainPosted.exchange(true))
-        QCoreApplication::postEvent(drainer(), new QEvent(kDrainEvent));
+    requestDrain();
 }
 
 } // namespace
@@ -136,11 +120,12 @@ bool CheckSynchronize()
     }
 }
 
+// The wake count is read before the queue is drained: a hand-over queued
+// after the drain has raised the count past what was read, so the sleep
+// below ends at once instead of both threads waiting for each other.
 void WaitOnGuiThread(const std::function<bool()>& pred)
 {
     for (;;) {
-        // The counter is read before the queue is drained: a hand-over queued
-        // after the drain then changes it, and the wait below returns at once.
         std::unique_lock lock(gMutex);
         const std::uint64_t seen = gWakeCount;
         lock.unlock();

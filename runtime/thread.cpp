@@ -2,7 +2,26 @@
 
 #include "runtime/synchronize.h"
 
+#include <algorithm>
+#include <iterator>
+#include <mutex>
+#include <vector>
+
 namespace runtime {
+namespace {
+
+struct Deferred {
+    std::mutex mutex;
+    std::vector<std::unique_ptr<Thread>> threads;  // joined (by their destructor) when freed
+};
+
+Deferred& deferred()
+{
+    static Deferred d;
+    return d;
+}
+
+} // namespace
 
 Thread::~Thread()
 {
@@ -38,6 +57,28 @@ void Thread::StopAndWait()
 {
     Terminate();
     WaitFor();
+}
+
+void JoinWhenFinished(std::unique_ptr<Thread> thread)
+{
+    if (!thread)
+        return;
+    std::lock_guard lock(deferred().mutex);
+    deferred().threads.push_back(std::move(thread));
+}
+
+void JoinFinishedThreads()
+{
+    std::vector<std::unique_ptr<Thread>> ended;
+    {
+        Deferred& d = deferred();
+        std::lock_guard lock(d.mutex);
+        const auto running = std::stable_partition(d.threads.begin(), d.threads.end(),
+                                                   [](const std::unique_ptr<Thread>& t) { return !t->Finished(); });
+        std::move(running, d.threads.end(), std::back_inserter(ended));
+        d.threads.erase(running, d.threads.end());
+    }
+    // Freed outside the lock: joining an ended thread returns at once.
 }
 
 } // namespace runtime

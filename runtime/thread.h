@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <thread>
 
 namespace runtime {
@@ -38,5 +39,13 @@ private:
     std::atomic<bool> fTerminated{false};
     std::atomic<bool> fFinished{false};
 };
+
+// Takes a thread that cannot be waited for now, typically one that is
+// waiting for the caller (a hand-over the GUI thread is still running), and
+// joins and frees it once it has ended: at a later pump point of the GUI
+// thread (JoinFinishedThreads) or at exit.
+void JoinWhenFinished(std::unique_ptr<Thread> thread);
+// Joins and frees the threads given to JoinWhenFinished that have ended.
+void JoinFinishedThreads();
 
 } // namespace runtime

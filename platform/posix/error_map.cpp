@@ -5,27 +5,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <map>
-#include <mutex>
 
 namespace platform::posix {
 namespace {
-
-thread_local ErrorCode tLastError = kErrorSuccess;
-
-std::mutex& TextMutex()
-{
-    static std::mutex m;
-    return m;
-}
-
-// The latest text seen for each code, so a caller that only keeps the code
-// still gets the system's explanation of what went wrong.
-std::map<ErrorCode, std::string>& LastTexts()
-{
-    static std::map<ErrorCode, std::string> texts;
-    return texts;
-}
 
 std::string StandardText(ErrorCode code)
 {
@@ -45,6 +27,16 @@ std::string StandardText(ErrorCode code)
     default: return "Unknown error " + std::to_string(code) + ".";
     }
 }
+
+// The calling thread's last error: its code and the system's explanation of
+// that failure travel together, so another thread's failure never changes
+// what this one reports. An empty text stands for the code's standard text.
+struct LastError {
+    ErrorCode code = kErrorSuccess;
+    std::string text;
+};
+
+thread_local LastError tLastError;
 
 std::string Describe(const std::string& standard, int err)
 {
@@ -101,9 +93,8 @@ MappedError MapErrno(int err, ErrnoContext context)
 
 void SetError(ErrorCode code, const std::string& text)
 {
-    tLastError = code;
-    std::lock_guard lock(TextMutex());
-    LastTexts()[code] = text;
+    tLastError.code = code;
+    tLastError.text = text;
 }
 
 void SetErrnoError(int err, ErrnoContext context)
@@ -140,22 +131,20 @@ void SetLastErrorText(ErrorCode code, const std::string& text)
 
 ErrorCode GetLastError()
 {
-    return posix::tLastError;
+    return posix::tLastError.code;
 }
 
 void SetLastError(ErrorCode code)
 {
-    posix::tLastError = code;
+    posix::tLastError.code = code;
+    posix::tLastError.text.clear();
 }
 
 std::string SystemErrorText(ErrorCode code)
 {
-    {
-        std::lock_guard lock(posix::TextMutex());
-        auto it = posix::LastTexts().find(code);
-        if (it != posix::LastTexts().end())
-            return it->second;
-    }
+    const posix::LastError& last = posix::tLastError;
+    if (last.code == code && !last.text.empty())
+        return last.text;
     return posix::StandardText(code);
 }
 

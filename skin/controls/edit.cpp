@@ -5,9 +5,12 @@
 #include "skin/manager/skin_command.h"
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleOption>
+
+#include <utility>
 
 namespace skin {
 
@@ -178,6 +181,8 @@ void TkEdit::focusInEvent(QFocusEvent* event)
     QLineEdit::focusInEvent(event);
     takeSectionColours();
     update();
+    if (std::exchange(fClickPending, false) && OnClick)
+        OnClick();
 }
 
 // Back to the section's normal colours: a skin whose hot colours differ
@@ -185,8 +190,32 @@ void TkEdit::focusInEvent(QFocusEvent* event)
 void TkEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
+    fClickPending = false;
     takeSectionColours();
     update();
+}
+
+void TkEdit::mousePressEvent(QMouseEvent* event)
+{
+    QLineEdit::mousePressEvent(event);
+    fLeftPressed = event->button() == Qt::LeftButton;
+}
+
+// The press gives the edit the focus; in a window that is not active yet the
+// focus arrives only with the window's activation, which may come after the
+// release. The click waits for it, so that what the click changes is not
+// undone by the focus change.
+void TkEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    const bool click = fLeftPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    fLeftPressed = false;
+    if (!click)
+        return;
+    if (!hasFocus() && window()->focusWidget() == this && !window()->isActiveWindow())
+        fClickPending = true;
+    else if (OnClick)
+        OnClick();
 }
 
 void TkEdit::SkinChanged(bool skinned)

@@ -9,6 +9,8 @@
 
 #include <QLineEdit>
 
+#include <functional>
+
 namespace skin {
 
 class TkLabel;
@@ -32,6 +34,9 @@ public:
     explicit TkEdit(QWidget* parent = nullptr);
     ~TkEdit() override;
 
+    // A click: the left button pressed and released inside the edit, raised
+    // after the press has given the edit the focus. Other buttons do not click.
+    std::function<void()> OnClick;
     bool BorderSingle = true;      // BorderStyle single
 
     // The "Color" and font colour of the edit: the section's hot ones while
@@ -60,6 +65,8 @@ protected:
     void paintEvent(QPaintEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
     void enterEvent(QEnterEvent* Event) override;
     void leaveEvent(QEvent* Event) override;
     void changeEvent(QEvent* Event) override;
@@ -78,6 +85,8 @@ private:
     QColor fFontColor;
     bool fSkinnedLook = false;
     QPalette fSavedPalette;
+    bool fLeftPressed = false;
+    bool fClickPending = false;  // released before the press's focus arrived
     TkBoundLabel fBoundLabel;
     QPointer<TkLabel> fLabel;
 };

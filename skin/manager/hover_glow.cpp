@@ -116,6 +116,10 @@ void TkHoverGlow::fadeTo(qreal target, int ms)
     fade->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
+// A glow goes away hidden at once and deleted later, never deleted on the
+// spot: Hide runs inside show/hide cascades of the window that holds the
+// glow (a button's hideEvent while the window hides its children), and the
+// cascade still reads the children it collected before.
 void TkHoverGlow::dispose()
 {
     if (fFade)

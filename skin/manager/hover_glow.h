@@ -23,7 +23,9 @@ public:
     // Shows the glow of section SkinIndex around Control, fading in over
     // FadeMs (0: at once); false when the section has no glow element.
     static bool Show(QWidget* Control, const TkSkinModel& Model, int SkinIndex, int FadeMs = 0);
-    // Removes the glow of Control, fading out over FadeMs (0: at once).
+    // Removes the glow of Control, fading out over FadeMs (0: off the screen
+    // at once). The widget itself is deleted later, so this is safe inside a
+    // show/hide cascade.
     static void Hide(QWidget* Control, int FadeMs = 0);
     // Shows or removes the glow of Control by the manager's rules: glowing
     // allowed, mouse hover on, no mouse capture, Control enabled, a skin applied.

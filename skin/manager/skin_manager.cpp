@@ -218,7 +218,8 @@ void TkSkinManager::SetSkinName(const QString& value)
     recordDialogRule();
 }
 
-// Steps 3 to 6 of a name change: the stored name, where the skin comes from, the load.
+// Loads the skin the name now stands for: a packed file or a folder in the
+// skin directory, else an internal skin. False (and the error shown) on failure.
 bool TkSkinManager::loadNamed()
 {
     FlagScope loading(gSkinLoading);

@@ -289,8 +289,8 @@ private:
     bool fSkinIsPacked = false;
     bool fNoAutoUpdate = false;
     bool fReading = false;
-    bool fSkinLoadingState = false;  // msSkinLoading
-    bool fFontChanging = false;      // msFontChanging
+    bool fSkinLoadingState = false;  // set while a new skin is handed to the controls
+    bool fFontChanging = false;      // set while the controls take a new font
     QString fDefStoredFontName;
     QString fDefOldFontName;
     QString fDefNewFontName;

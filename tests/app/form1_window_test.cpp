@@ -3,6 +3,7 @@
 #include "app/control_table.h"
 #include "app/dpi_scaling.h"
 #include "app/form1.h"
+#include "app/system_colors.h"
 #include "app/unit1_state.h"
 #include "comm/comm.h"
 #include "discovery/device_box.h"
@@ -21,6 +22,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QTest>
 #include <QTimer>
 
 #include <cstdlib>
@@ -136,6 +138,9 @@ TEST_F(Form1Window, StartsIdle)
     EXPECT_EQ(form->Lbl_Freq->text(), "Freq, GHz");
     EXPECT_EQ(form->kLabel1->text(), "V1.0");
     EXPECT_EQ(form->Panel1->palette().color(QPalette::Window), QColor(131, 195, 228));
+    EXPECT_EQ(form->CheckBox1->palette().color(QPalette::Window), app::System_Color(app::SysColor::DarkShadow))
+        << "the check box's stored colour";
+    EXPECT_EQ(form->CheckBox1->palette().color(QPalette::WindowText), app::System_Color(app::SysColor::DarkShadow));
     EXPECT_EQ(app::Unit1().Running, 0);
     EXPECT_EQ(app::Unit1().dBm_Mode, 0);
 }
@@ -315,6 +320,65 @@ TEST_F(Form1Window, ParsePortNumber)
     EXPECT_THROW(form.Parse_Port_Number(""), runtime::ConvertError);
     EXPECT_THROW(form.Parse_Port_Number("COM"), runtime::ConvertError);
     EXPECT_THROW(form.Parse_Port_Number("COM3 (USB)"), runtime::ConvertError);
+    // A port number is digits only: no blanks, no sign.
+    for (const char* entry : {"COM-1", "COM+3", "COM 3", "COM  12", "COM\t3", "COM-0"})
+        EXPECT_THROW(form.Parse_Port_Number(entry), runtime::ConvertError) << entry;
+}
+
+// A click into the frequency box marks it as being edited: every left
+// click, the first one that gives it the focus included; no other button.
+TEST_F(Form1Window, OnlyLeftClicksIntoTheFrequencyBoxTurnItBlue)
+{
+    auto form = shownForm();
+    form->activateWindow();
+    QApplication::processEvents();
+    auto base = [&] { return form->kEdit_Freq->palette().color(QPalette::Base); };
+    ASSERT_NE(base(), QColor(0, 0, 255));
+    ASSERT_FALSE(form->kEdit_Freq->hasFocus());
+    QTest::mouseClick(form->kEdit_Freq, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(form->kEdit_Freq->hasFocus());
+    EXPECT_EQ(base(), QColor(0, 0, 255)) << "the first left click, before any run";
+    EXPECT_EQ(form->kEdit_Freq->palette().color(QPalette::Text), QColor(Qt::white));
+    // Once more while focused: still blue.
+    QTest::mouseClick(form->kEdit_Freq, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(base(), QColor(0, 0, 255));
+
+    // The first click into a window that is not active: the window gets
+    // active (and the box its focus) only after the button went up.
+    form->kEdit_Freq->setPalette(QApplication::palette());
+    form->kEdit_Freq->clearFocus();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QApplication::processEvents();
+    ASSERT_FALSE(form->isActiveWindow());
+    QTest::mouseClick(form->kEdit_Freq, Qt::LeftButton);
+    QApplication::processEvents();
+    form->activateWindow();
+    QApplication::processEvents();
+    ASSERT_TRUE(form->kEdit_Freq->hasFocus());
+    EXPECT_EQ(base(), QColor(0, 0, 255)) << "the first click into an inactive window";
+    other.hide();
+    form->activateWindow();
+    QApplication::processEvents();
+
+    // Other buttons never mark the box, focused or not.
+    for (const bool focused : {true, false}) {
+        form->kEdit_Freq->setPalette(QApplication::palette());
+        if (!focused)
+            form->kEdit_Freq->clearFocus();
+        QApplication::processEvents();
+        ASSERT_EQ(form->kEdit_Freq->hasFocus(), focused);
+        const QColor before = base();
+        for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+            QTest::mouseClick(form->kEdit_Freq, button);
+            QApplication::processEvents();
+            EXPECT_NE(base(), QColor(0, 0, 255)) << "button " << button << (focused ? ", focused" : "");
+        }
+        EXPECT_EQ(base(), before);
+    }
 }
 
 TEST_F(Form1Window, UnitButtonSwitchesBetweenWattsAndDbm)
@@ -348,9 +412,21 @@ TEST_F(Form1Window, ScreenshotOfTheIdleWindow)
     ASSERT_TRUE(QDir().mkpath(dir));
     const QString file = dir + "/fluxmira_idle.png";
     const QPixmap shot = form->grab();
-    EXPECT_EQ(shot.size(), form->size());
+    ASSERT_EQ(shot.size(), form->size());
     ASSERT_TRUE(shot.save(file, "PNG")) << file.toStdString();
     std::cout << "screenshot: " << file.toStdString() << std::endl;
+
+    // The shot shows the idle window: the panel in its colour, the reading
+    // display's text drawn in dark pixels on it.
+    const QImage image = shot.toImage();
+    const QRect panel(form->Panel1->mapTo(form.get(), QPoint()), form->Panel1->size());
+    EXPECT_EQ(QColor(image.pixel(panel.left() + 6, panel.bottom() - 4)), QColor(131, 195, 228));
+    const QRect display(form->Label3->mapTo(form.get(), QPoint()), form->Label3->size());
+    int dark = 0;
+    for (int y = display.top(); y <= display.bottom(); ++y)
+        for (int x = display.left(); x <= display.right(); ++x)
+            dark += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
+    EXPECT_GT(dark, 200) << "\"000.0 uW\" is drawn";
 }
 
 } // namespace

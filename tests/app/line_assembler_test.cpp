@@ -63,4 +63,30 @@ TEST(LineAssembler, ReplyIsNeverEmptiedByTheAssembler)
     EXPECT_EQ(l.reply, "partial");
 }
 
+// A device that streams without line ends: the line keeps only the latest
+// bytes, however long the stream, and a line end still completes it.
+TEST(LineAssembler, UnterminatedStreamKeepsOnlyTheLatestBytes)
+{
+    Lines l;
+    std::string chunk(8192, 'x');
+    for (int i = 0; i < 100; ++i) {
+        chunk.back() = static_cast<char>('a' + i % 26);
+        l.assembler.Feed(reinterpret_cast<const std::uint8_t*>(chunk.data()), static_cast<std::uint32_t>(chunk.size()));
+        ASSERT_LE(l.line.size(), app::kMaxLineBytes) << "after chunk " << i;
+    }
+    EXPECT_EQ(l.line.size(), app::kMaxLineBytes);
+    EXPECT_EQ(l.line.back(), static_cast<char>('a' + 99 % 26)) << "the most recent byte is kept";
+    EXPECT_EQ(l.line[l.line.size() - 8193], static_cast<char>('a' + 98 % 26));
+    l.assembler.Feed("END\r\n");
+    EXPECT_EQ(l.reply.size(), app::kMaxLineBytes);
+    EXPECT_TRUE(l.reply.ends_with("xvEND")) << "the latest bytes, with the line's end";
+    EXPECT_TRUE(l.line.empty());
+
+    // Byte by byte too.
+    for (std::size_t i = 0; i < app::kMaxLineBytes + 10; ++i)
+        l.assembler.Feed(static_cast<std::uint8_t>(i % 2 ? 'y' : 'z'));
+    EXPECT_EQ(l.line.size(), app::kMaxLineBytes);
+    EXPECT_EQ(l.line.substr(0, 2), "zy") << "the ten oldest bytes are gone";
+}
+
 } // namespace

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <limits>
+
 namespace {
 
 struct OverloadCase {
@@ -32,7 +34,9 @@ INSTANTIATE_TEST_SUITE_P(Limits, Overload,
                              OverloadCase{"KVAM-32/3", 10.2, false}, OverloadCase{"KVAM-32/3", 10.21, true},
                              OverloadCase{"KVAM-32/2", -5.0, false}, OverloadCase{"KVAM-409", 1e30, false},
                              OverloadCase{"KVAM-605", 1e30, false}, OverloadCase{"", 1e30, false},
-                             OverloadCase{"kvam-32/2", 2.0, false}));
+                             OverloadCase{"kvam-32/2", 2.0, false},
+                             // A reply beyond a double is stored as infinity and warns.
+                             OverloadCase{"KVAM-32/2", std::numeric_limits<double>::infinity(), true}));
 
 TEST(OverloadWarning, HasItsThirtySixCharacters)
 {

@@ -54,6 +54,8 @@ TEST_F(ReadingFormat, WattsForEveryModelAndBoundary)
         {"KVAM-32/2", "", "000.0 uW"},
         {"KVAM-32/1", "", "000.0 uW"},
         {"KVAM-32/2", "abc", "00.00 mW"},  // not a number: the caller's Reading (0) is shown
+        {"KVAM-32/2", "1e400", "000.0 uW"},  // beyond a double: infinity, in no range
+        {"KVAM-32/1", "-1e400", "000.0 uW"},
         // boundaries against the extended-precision bounds
         {"KVAM-32/2", "99.99", "99.99 W"},
         {"KVAM-32/2", "9.999", "10.00 W"},

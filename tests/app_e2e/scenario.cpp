@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 
 namespace e2e {
 namespace {
@@ -61,7 +62,7 @@ Scenario& Scenario::Click_And_Wait(std::string what, QWidget* widget)
 
 Scenario& Scenario::Then(std::string what, std::function<bool()> until, std::function<void()> action)
 {
-    fSteps.push_back({std::move(what), std::move(until), std::move(action)});
+    fSteps.push_back({std::move(what), std::move(until), std::move(action), {}});
     return *this;
 }
 
@@ -75,6 +76,13 @@ Scenario& Scenario::Wait(std::chrono::milliseconds time)
     auto since = std::make_shared<Clock::time_point>();
     Do("start waiting", [since] { *since = Clock::now(); });
     return Then("wait " + std::to_string(time.count()) + " ms", [since, time] { return Clock::now() - *since >= time; });
+}
+
+Scenario& Scenario::When_Painted(std::string what, std::function<bool(const Sample&)> match,
+                                 std::function<void()> action)
+{
+    fSteps.push_back({std::move(what), [] { return false; }, std::move(action), std::move(match)});
+    return *this;
 }
 
 bool Scenario::Run(std::chrono::milliseconds timeout)
@@ -121,6 +129,12 @@ void Scenario::Record()
     s.statusColor = fForm.Label_Status->palette().color(QPalette::WindowText);
     if (fTimeline.empty() || !fTimeline.back().SameView(s))
         fTimeline.push_back(s);
+    if (!fSteps.empty() && fSteps.front().painted && !fAborting && fSteps.front().painted(s)) {
+        auto action = std::move(fSteps.front().action);
+        fSteps.pop_front();
+        if (action)
+            action();
+    }
 }
 
 // A step that never comes true: report it and switch the run off, so that
@@ -168,6 +182,13 @@ void PostClick(QWidget* widget)
 {
     const QPointF pos(widget->width() / 2.0, widget->height() / 2.0);
     const QPointF global = widget->mapToGlobal(pos);
+    static QPointer<QWidget> hovered;
+    if (hovered != widget) {
+        if (hovered)
+            QCoreApplication::postEvent(hovered, new QEvent(QEvent::Leave));
+        QCoreApplication::postEvent(widget, new QEnterEvent(pos, widget->mapTo(widget->window(), pos), global));
+        hovered = widget;
+    }
     for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
         const Qt::MouseButtons buttons = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
         QCoreApplication::postEvent(widget, new QMouseEvent(type, pos, global, Qt::LeftButton, buttons, Qt::NoModifier));

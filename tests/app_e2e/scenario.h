@@ -54,6 +54,10 @@ public:
     Scenario& Click_And_Wait(std::string what, QWidget* widget);
     // A step that only waits the given (real) time.
     Scenario& Wait(std::chrono::milliseconds time);
+    // The action runs while the window paints a view that matches, inside
+    // that very pump: a click it posts is delivered at the handler's next
+    // pump point, so it lands in a blocking pause that follows the paint.
+    Scenario& When_Painted(std::string what, std::function<bool(const Sample&)> match, std::function<void()> action);
 
     // Pumps until every step ran and no click handler is running. On timeout
     // it reports the pending step and switches the run off so the handler
@@ -76,6 +80,7 @@ private:
         std::string what;
         std::function<bool()> until;
         std::function<void()> action;
+        std::function<bool(const Sample&)> painted;  // set: runs from the paint that matches
     };
 
     void Tick();
@@ -93,7 +98,8 @@ private:
     int fMarksSeen = 0;
 };
 
-// A click as the window system delivers it: posted press and release.
+// A click as the window system delivers it: the pointer leaves the widget
+// it was over and enters this one, then press and release are posted.
 void PostClick(QWidget* widget);
 // A key press (and release) posted to the widget.
 void PostKey(QWidget* widget, int key, const QString& text = {});

@@ -8,8 +8,11 @@
 #include <QWidget>
 
 #include <atomic>
-#include <mutex>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -272,7 +275,68 @@ TEST_F(PortTest, ReopeningFromInsideTheReceiveHandler)
     com.reset();  // its handlers refer to this test's locals
 }
 
-TEST_F(PortTest, DestroyingAnOpenStreamingPort)
+// Ends the test program when a step does not finish in time: a deadlock of
+// the GUI thread cannot be reported by the test itself.
+class DeadlockGuard {
+public:
+    DeadlockGuard(const char* what, std::chrono::seconds limit)
+    {
+        fThread = std::thread([this, what, limit] {
+            std::unique_lock lock(fMutex);
+            if (!fDone.wait_for(lock, limit, [this] { return fFinished; })) {
+                std::fprintf(stderr, "deadlock: %s did not finish within %llds\n", what,
+                             static_cast<long long>(limit.count()));
+                std::_Exit(3);
+            }
+        });
+    }
+    ~DeadlockGuard()
+    {
+        {
+            std::lock_guard lock(fMutex);
+            fFinished = true;
+        }
+        fDone.notify_all();
+        fThread.join();
+    }
+
+private:
+    std::mutex fMutex;
+    std::condition_variable fDone;
+    bool fFinished = false;
+    std::thread fThread;
+};
+
+// The handler destroys the component that called it, while the message
+// thread waits for that very hand-over: the rest of the receive step must
+// not touch the dead component, and whatever has to wait for the message
+// thread waits until the hand-over has returned.
+TEST_F(PortTest, DestroyingThePortFromInsideItsReceiveHandlerUnderAsan)
+{
+    Streamer streamer(Far());
+    DeadlockGuard guard("destroying the port inside its receive handler", std::chrono::seconds(30));
+    int calls = 0;
+    com->OnAfterReceive = [&](TcmBaseIO*, const std::uint8_t*, std::uint32_t) {
+        if (++calls == 1)
+            com.reset();
+    };
+    OpenOrFail();
+    ASSERT_TRUE(comm_test::PumpUntil([&] { return com == nullptr; }));
+    comm_test::PumpFor(200);
+    EXPECT_EQ(calls, 1);
+
+    // The port is free again for a new component.
+    auto again = std::make_unique<TcmComm>();
+    std::atomic<int> chunks{0};
+    again->OnAfterReceive = [&](TcmBaseIO*, const std::uint8_t*, std::uint32_t) { ++chunks; };
+    again->SetComPortNo(comm_test::kPortNumber);
+    again->SetActive(true);
+    ASSERT_TRUE(again->Active());
+    EXPECT_TRUE(comm_test::PumpUntil([&] { return chunks.load() > 0; }));
+    again.reset();
+}
+
+TEST_F(PortTest, DestroyingAnOpenStreamingPortUnderAsan)
 {
     Streamer streamer(Far());
     for (int round = 0; round < 10; ++round) {

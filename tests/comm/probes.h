@@ -48,6 +48,17 @@ public:
 
     platform::Handle DeviceHandle() const { return fHandle.load(); }
     bool SwitchesRtsItself() const { return fIsNotSupportRS485; }
+
+    // Opens without the receive threads, so that only the caller's own calls
+    // can notice what happens to the line.
+    bool withoutReceiveThreads = false;
+
+protected:
+    void StartThreads() override
+    {
+        if (!withoutReceiveThreads)
+            comm::TcmComm::StartThreads();
+    }
 };
 
 class ProbeProcessor : public comm::TcmCustomDataProcessor {

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -40,6 +43,27 @@ TEST(ErrorMap, BusyAndPermissionHaveTheirOwnTexts)
     EXPECT_EQ(busy, "The port is in use by another program.");
     EXPECT_NE(denied.find("dialout"), std::string::npos);
     EXPECT_NE(busy, denied);
+}
+
+// Code and text belong to the thread that failed: another thread failing
+// with the same code meanwhile does not change what this one reports.
+TEST(ErrorMap, CodeAndTextStayWithTheirThread)
+{
+    platform::posix::SetErrnoError(ENOMEM, ErrnoContext::Io);
+    const std::string mine = platform::SystemErrorText(platform::GetLastError());
+    ASSERT_NE(mine.find(std::strerror(ENOMEM)), std::string::npos) << mine;
+    std::string theirs;
+    std::thread other([&] {
+        platform::posix::SetErrnoError(EOVERFLOW, ErrnoContext::Io);
+        theirs = platform::SystemErrorText(platform::GetLastError());
+    });
+    other.join();
+    EXPECT_EQ(platform::GetLastError(), platform::kErrorGenFailure);
+    EXPECT_NE(theirs.find(std::strerror(EOVERFLOW)), std::string::npos) << theirs;
+    EXPECT_EQ(platform::SystemErrorText(platform::GetLastError()), mine);
+    // Setting a bare code leaves no text of an earlier failure behind.
+    platform::SetLastError(platform::kErrorGenFailure);
+    EXPECT_EQ(platform::SystemErrorText(platform::kErrorGenFailure), "A device attached to the system is not functioning.");
 }
 
 TEST(ErrorMap, TextOfACodeIsItsLatestText)

@@ -1,17 +1,25 @@
 #include "platform/port_names.h"
+#include "tests/support/saved_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
 
+using testing_support::SavedEnv;
+
 class PortNames : public ::testing::Test {
 protected:
     void SetUp() override { setenv("FLUXMIRA_PORTS", (fDir.path() / "a" / "ports").c_str(), 1); }
+    SavedEnv fPorts{"FLUXMIRA_PORTS"};
+    SavedEnv fHome{"HOME"};
+    SavedEnv fStateHome{"XDG_STATE_HOME"};
     testing_support::TempDir fDir;
 };
 

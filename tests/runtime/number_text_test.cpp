@@ -31,6 +31,13 @@ TEST_F(NumberText, FloatConversionFollowsTheReplyRule)
         {"1.5x", false, 0},         {"1 5", false, 0},          {"\t1", false, 0},
         {"1e5000", false, 0},       {"0.01e4935", false, 0},   {"0.001e4935", true, 1e4932L},  {"--1", false, 0},
         {"1.5\r", false, 0},
+        // Exponents of any length: underflow is zero, overflow fails.
+        {"1e9223372036854775807", false, 0},   {"1e99999999999999999999", false, 0},
+        {"-1e9223372036854775808", false, 0},  {"1e-9223372036854775808", true, 0.0L},
+        {"1e-99999999999999999999", true, 0.0L}, {"-1e-99999999999999999999", true, -0.0L},
+        {"0e99999999999999999999", true, 0.0L},  {"0.000e-99999999999999999999", true, 0.0L},
+        {"100000e-99999999999999999999", true, 0.0L}, {"0.00001e99999999999999999999", false, 0},
+        {"1.7976931348623158e308", true, 1.7976931348623158e308L},
     };
     for (const auto& c : cases) {
         long double value = -99;

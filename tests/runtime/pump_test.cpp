@@ -25,7 +25,7 @@ TEST(Pump, UntilDeadlineLastsItsFullTimeAndHandlesEvents)
     const std::uint32_t elapsed = runtime::GetTickCount() - start;
     EXPECT_TRUE(fired) << "events posted during the wait are handled inside it";
     EXPECT_GE(elapsed, 300u);
-    EXPECT_LT(elapsed, 600u);
+    EXPECT_LT(elapsed, 300u + 1500u);
 }
 
 TEST(Pump, WaitingDoesNotSpin)
@@ -43,7 +43,7 @@ TEST(Tick, SleepBlocksForItsTime)
     runtime::Sleep(200);
     const std::uint32_t elapsed = runtime::GetTickCount() - start;
     EXPECT_GE(elapsed, 200u);
-    EXPECT_LT(elapsed, 500u);
+    EXPECT_LT(elapsed, 200u + 1500u);
 }
 
 } // namespace

@@ -6,11 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <limits>
+
 #include <QCoreApplication>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -27,6 +32,24 @@ protected:
 private:
     std::function<void(FnThread&)> fBody;
 };
+
+// The first hand-over of the process: its drain request is a queued call on
+// the application object, so the worker creates and parents nothing in the
+// GUI thread's object tree. (First in this file, before any other hand-over.)
+TEST(Synchronize, AWorkersFirstHandOverAddsNoObjectToTheApplication)
+{
+    const QObjectList before = QCoreApplication::instance()->children();
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        runtime::Synchronize([] {});
+        done = true;
+    });
+    while (!done)
+        runtime::ProcessMessages();
+    worker.join();
+    runtime::ProcessMessages();
+    EXPECT_EQ(QCoreApplication::instance()->children(), before);
+}
 
 TEST(Synchronize, RunsOnlyWhenTheGuiThreadPumps)
 {
@@ -76,6 +99,79 @@ TEST(Synchronize, WaitingForAThreadRunsItsHandOvers)
     t.Start();
     t.WaitFor();  // would deadlock without draining
     EXPECT_EQ(calls, 50);
+}
+
+// How long the race below runs: a few seconds and at most 400,000 rounds in
+// the suite, longer on demand (FLUXMIRA_STRESS_MS) when hunting a rare
+// interleaving.
+struct StressBudget {
+    std::chrono::milliseconds time;
+    long rounds;
+};
+
+StressBudget stressBudget()
+{
+    if (const char* ms = std::getenv("FLUXMIRA_STRESS_MS"))
+        return {std::chrono::milliseconds(std::stol(ms)), std::numeric_limits<long>::max()};
+    return {std::chrono::milliseconds(3000), 400000};
+}
+
+// A worker hands calls over one after the other while the GUI thread waits
+// for each of them with WaitOnGuiThread, so every wait races with the next
+// hand-over. A hand-over queued between the wait's drain and its sleep must
+// still run: otherwise both threads wait for each other. A watchdog notices
+// a stall, reports it and wakes the GUI thread so the test ends.
+TEST(Synchronize, HandOversRacingAWaitAreNeverLost)
+{
+    const StressBudget budget = stressBudget();
+    std::atomic<long> done{0};
+    std::atomic<bool> stop{false};
+    std::atomic<bool> stalled{false};
+    std::atomic<long> stalledAt{-1};
+    std::atomic<bool> workerEnded{false};
+    std::thread worker([&] {
+        for (long i = 1; !stop.load(); ++i) {
+            runtime::Synchronize([] {});
+            done.store(i);
+            runtime::WakeMainThread();
+        }
+        workerEnded.store(true);
+    });
+    std::thread watchdog([&] {
+        long last = -1;
+        auto since = std::chrono::steady_clock::now();
+        while (!stop.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            const long now = done.load();
+            if (now != last) {
+                last = now;
+                since = std::chrono::steady_clock::now();
+            } else if (std::chrono::steady_clock::now() - since > std::chrono::seconds(5)) {
+                if (!stalled.exchange(true))
+                    stalledAt.store(now);
+                runtime::WakeMainThread();  // rescue: lets the GUI thread drain again
+            }
+        }
+    });
+    const auto until = std::chrono::steady_clock::now() + budget.time;
+    long round = 0;
+    while (round < budget.rounds && std::chrono::steady_clock::now() < until && !stalled.load()) {
+        const long target = done.load() + 1;
+        runtime::WaitOnGuiThread([&] { return done.load() >= target; });
+        if (++round % 1000 == 0)
+            QCoreApplication::processEvents();  // the posted drain requests of the calls run meanwhile
+    }
+    stop.store(true);
+    while (!workerEnded.load()) {  // it may be inside one more hand-over
+        runtime::CheckSynchronize();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    worker.join();
+    watchdog.join();
+    runtime::ProcessMessages();
+    EXPECT_FALSE(stalled.load()) << "a hand-over was lost after " << stalledAt.load() << " rounds";
+    EXPECT_GT(round, 1000) << "too few rounds to mean anything";
+    std::cout << "rounds: " << round << std::endl;
 }
 
 TEST(Synchronize, OnTheGuiThreadRunsAtOnce)

@@ -124,7 +124,8 @@ TEST(SkinManager, BrokenSkinKeepsTheOldOneAndShowsTheError)
     auto m = storedManager(path(dir));
     testing_support::MessageBoxWatcher boxes;
     m->SetSkinName("Broken");
-    EXPECT_EQ(boxes.count(), 1);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.texts()[0], "'00X0' is not a valid integer value") << "the conversion error of the bad entry";
     EXPECT_EQ(m->SkinName(), kInternal);
     EXPECT_TRUE(m->SkinActive());
     EXPECT_TRUE(hasSection(*m, "SPEEDBUTTON"));
