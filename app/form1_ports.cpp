@@ -2,10 +2,9 @@
 #include "app/form1.h"
 
 #include "app/port_number.h"
+#include "app/sensor_line.h"
 #include "comm/comm.h"
 #include "discovery/device_box.h"
-#include "runtime/error.h"
-#include "runtime/number_text.h"
 
 #include <QCheckBox>
 
@@ -62,10 +61,7 @@ void TForm1::Reload_COM_PORT()
     }
     // A fresh component starts from its defaults, not from the stored settings.
     Comm = new comm::TcmComm(this);
-    Comm->SetBaudRate(9600);
-    Comm->SetStopBits(comm::sbOne);
-    Comm->SetTraceStates(comm::TraceSet(comm::tsRxChar));
-    Comm->SetStreamProtocol(comm::spNone);
+    Set_Sensor_Line(*Comm);
     Comm->OnAfterReceive = [this](comm::TcmBaseIO* com, const std::uint8_t* buffer, std::uint32_t received) {
         CommAfterReceive(com, buffer, received);
     };
