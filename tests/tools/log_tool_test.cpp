@@ -188,7 +188,8 @@ TEST_F(LogTool, HelpVersionAndBadUsage)
 {
     const auto help = RunTool({"--help"});
     EXPECT_EQ(help.code, 0);
-    EXPECT_TRUE(help.out.contains("--reconnect")) << help.out.toStdString();
+    EXPECT_TRUE(help.out.startsWith("Usage: fluxmira-log [options]")) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains("--reconnect"));
     EXPECT_TRUE(help.out.contains("Exit codes"));
     const auto version = RunTool({"--version"});
     EXPECT_EQ(version.code, 0);

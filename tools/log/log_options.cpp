@@ -124,7 +124,12 @@ std::string LogUsage()
 {
     QCommandLineParser parser;
     addOptions(parser);
-    return parser.helpText().toStdString();
+    // The usage line names the program, not the path it was started by.
+    QString text = parser.helpText();
+    const qsizetype options = text.indexOf(" [options]");
+    if (text.startsWith("Usage: ") && options > 0)
+        text.replace(7, options - 7, "fluxmira-log");
+    return text.toStdString();
 }
 
 } // namespace sensor_log
