@@ -13,6 +13,8 @@ void describe(QCommandLineParser& parser)
         "Qt's own options (such as -platform offscreen) are accepted too.");
     parser.addHelpOption();
     parser.addVersionOption();
+    // Read by Requested_Skin (skin_choice.h); known here so that it is no error.
+    parser.addOption({"skin", "Start with this skin instead of the window's own one.", "name"});
 }
 
 } // namespace

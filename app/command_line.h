@@ -1,5 +1,5 @@
 #pragma once
-// The main program's command line: --help and --version. Qt's own options
+// The main program's command line: --help, --version and --skin. Qt's own options
 // (-platform, -style, ...) are taken by the application object first.
 
 #include <QStringList>

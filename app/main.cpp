@@ -1,6 +1,7 @@
 // Program entry: the application object, the one main window, the message loop.
 #include "app/command_line.h"
 #include "app/form1.h"
+#include "app/skin_choice.h"
 #include "desktop/app_identity.h"
 #include "runtime/application.h"
 
@@ -42,7 +43,8 @@ int main(int argc, char** argv)
     if (const int code = answerCommandLine(QCoreApplication::arguments()); code >= 0)
         return code;
     desktop::ApplyIdentity();
-    app::TForm1 form;
+    const QString skin = app::Requested_Skin(QCoreApplication::arguments(), qEnvironmentVariable("FLUXMIRA_SKIN"));
+    app::TForm1 form(nullptr, true, skin);
     form.show();
     return application.exec();
 }

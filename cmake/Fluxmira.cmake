@@ -40,19 +40,26 @@ function(fluxmira_test name)
 endfunction()
 
 # fluxmira_asan_cases(name): the test's cases named *UnderAsan* catch their
-# faults (a freed object read, a leak) only under AddressSanitizer. In an
-# address build they also run as <name>_under_asan, labelled asan, so that
-# `ctest -L asan` runs just them. Freed memory is filled there: Qt itself is
-# not instrumented, and a freed widget it reads must not look intact.
+# faults (a freed object read, a leak) only under AddressSanitizer. In a build
+# with it (FLUXMIRA_SANITIZE=address, or address,undefined) they also run as
+# <name>_under_asan, labelled asan, so that `ctest -L asan` runs just them;
+# the target fluxmira_asan_tests builds only their programs (scripts/asan-cases).
+# Freed memory is filled there: Qt itself is not instrumented, and a freed
+# widget it reads must not look intact. Undefined behaviour found on the way
+# ends the test.
 function(fluxmira_asan_cases name)
-  if(NOT FLUXMIRA_SANITIZE STREQUAL "address")
+  if(NOT FLUXMIRA_SANITIZE MATCHES "(^|,)address(,|$)")
     return()
   endif()
   add_test(NAME ${name}_under_asan COMMAND ${name} --gtest_filter=*UnderAsan*)
   set_tests_properties(${name}_under_asan PROPERTIES
     TIMEOUT 600
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;FLUXMIRA_ARTIFACTS=${PROJECT_BINARY_DIR}/artifacts;ASAN_OPTIONS=max_free_fill_size=65536"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;FLUXMIRA_ARTIFACTS=${PROJECT_BINARY_DIR}/artifacts;ASAN_OPTIONS=max_free_fill_size=65536;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"
     LABELS asan)
+  if(NOT TARGET fluxmira_asan_tests)
+    add_custom_target(fluxmira_asan_tests)
+  endif()
+  add_dependencies(fluxmira_asan_tests ${name})
 endfunction()
 
 # --- Installation ---------------------------------------------------------
@@ -100,3 +107,37 @@ function(_fluxmira_write_installed_programs)
   file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/installed_programs.txt CONTENT "${text}\n")
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL _fluxmira_write_installed_programs)
+
+
+# fluxmira_generated_qrc(OUT_CPP NAME rcc_name PREFIX /prefix DEPENDS generated... FILES alias path ...)
+# A Qt resource file of generated files (paths relative to the current binary
+# folder), compiled by rcc; OUT_CPP names the C++ file to add to a library.
+function(fluxmira_generated_qrc out_cpp)
+  cmake_parse_arguments(ARG "" "NAME;PREFIX" "DEPENDS;FILES" ${ARGN})
+  set(_qrc ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.qrc)
+  set(_text "<RCC><qresource prefix=\"${ARG_PREFIX}\">\n")
+  list(LENGTH ARG_FILES _count)
+  math(EXPR _last "${_count} - 1")
+  foreach(_i RANGE 0 ${_last} 2)
+    math(EXPR _j "${_i} + 1")
+    list(GET ARG_FILES ${_i} _alias)
+    list(GET ARG_FILES ${_j} _path)
+    string(APPEND _text "<file alias=\"${_alias}\">${_path}</file>\n")
+  endforeach()
+  string(APPEND _text "</qresource></RCC>\n")
+  file(WRITE ${_qrc}.in "${_text}")
+  configure_file(${_qrc}.in ${_qrc} COPYONLY)
+  set(_cpp ${CMAKE_CURRENT_BINARY_DIR}/qrc_${ARG_NAME}.cpp)
+  add_custom_command(
+    OUTPUT ${_cpp}
+    COMMAND $<TARGET_FILE:Qt6::rcc> --name ${ARG_NAME} -o ${_cpp} ${_qrc}
+    DEPENDS ${_qrc} ${ARG_DEPENDS}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    VERBATIM)
+  set(${out_cpp} ${_cpp} PARENT_SCOPE)
+endfunction()
+
+# The packed skins we ship: share/fluxmira/Skins, in the build tree as where
+# they are installed, so the program finds them at ../share/fluxmira/Skins.
+set(FLUXMIRA_SKINS_SUBDIR ${CMAKE_INSTALL_DATADIR}/fluxmira/Skins)
+set(FLUXMIRA_SKINS_DIR ${PROJECT_BINARY_DIR}/${FLUXMIRA_SKINS_SUBDIR})

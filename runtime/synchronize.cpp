@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -15,28 +16,41 @@
 namespace runtime {
 namespace {
 
-struct Pending {
-    const std::function<void()>* fn = nullptr;
-    std::exception_ptr error;
-    bool done = false;
-};
-
 std::mutex gMutex;
 std::condition_variable gGuiWake;   // GUI thread waiting in WaitOnGuiThread
-std::condition_variable gDoneWake;  // workers waiting for their call
-std::deque<Pending*> gQueue;
+std::condition_variable gDoneWake;  // workers waiting in Synchronize
+std::deque<std::function<void()>> gQueue;
 std::uint64_t gWakeCount = 0;
+// A drain event is on its way: later hand-overs ride on it instead of
+// posting one each.
+std::atomic<bool> gDrainPosted{false};
 
-// Asks the GUI thread's event loop to run the queued hand-overs. The request
-// is a queued call on the application object, which lives on the GUI thread:
-// nothing is created or parented from the worker.
+// Asks the GUI thread's event loop to run the queued hand-overs, once for
+// all hand-overs queued until it does. The request is a queued call on the
+// application object, which lives on the GUI thread: nothing is created or
+// parented from the worker.
 void requestDrain()
 {
-    if (auto* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, [] {
-            CheckSynchronize();
-            JoinFinishedThreads();
-        }, Qt::QueuedConnection);
+    if (gDrainPosted.exchange(true))
+        return;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [] {
+        // Cleared before draining, so a hand-over queued after the drain has
+        // looked at the queue posts again.
+        gDrainPosted.store(false);
+        CheckSynchronize();
+        JoinFinishedThreads();
+    }, Qt::QueuedConnection);
+}
+
+void Enqueue(std::function<void()> fn)
+{
+    {
+        std::lock_guard lock(gMutex);
+        gQueue.push_back(std::move(fn));
+        ++gWakeCount;
+    }
+    gGuiWake.notify_all();
+    requestDrain();
 }
 
 } // namespace
@@ -52,50 +66,56 @@ bool IsGuiThread()
     return app != nullptr && QThread::currentThread() == app->thread();
 }
 
+void QueueForGuiThread(std::function<void()> fn)
+{
+    if (!HasApplication() || IsGuiThread()) {
+        fn();
+        return;
+    }
+    Enqueue(std::move(fn));
+}
+
 void Synchronize(const std::function<void()>& fn)
 {
     if (!HasApplication() || IsGuiThread()) {
         fn();
         return;
     }
-    Pending pending;
-    pending.fn = &fn;
-    {
-        std::lock_guard lock(gMutex);
-        gQueue.push_back(&pending);
-        ++gWakeCount;
-    }
-    gGuiWake.notify_all();
-    requestDrain();
-
+    std::exception_ptr error;
+    bool done = false;
+    Enqueue([&] {
+        try {
+            fn();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        {
+            std::lock_guard lock(gMutex);
+            done = true;
+        }
+        // The waiter may be gone as soon as the lock is released: only globals from here.
+        gDoneWake.notify_all();
+    });
     std::unique_lock lock(gMutex);
-    gDoneWake.wait(lock, [&] { return pending.done; });
-    if (pending.error)
-        std::rethrow_exception(pending.error);
+    gDoneWake.wait(lock, [&] { return done; });
+    lock.unlock();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 bool CheckSynchronize()
 {
     bool ranAny = false;
     for (;;) {
-        Pending* next = nullptr;
+        std::function<void()> next;
         {
             std::lock_guard lock(gMutex);
             if (gQueue.empty())
                 return ranAny;
-            next = gQueue.front();
+            next = std::move(gQueue.front());
             gQueue.pop_front();
         }
-        try {
-            (*next->fn)();
-        } catch (...) {
-            next->error = std::current_exception();
-        }
-        {
-            std::lock_guard lock(gMutex);
-            next->done = true;
-        }
-        gDoneWake.notify_all();
+        next();
         ranAny = true;
     }
 }
@@ -113,7 +133,7 @@ void WaitOnGuiThread(const std::function<bool()>& pred)
         if (pred())
             return;
         lock.lock();
-        gGuiWake.wait(lock, [&] { return gWakeCount != seen || !gQueue.empty(); });
+        gGuiWake.wait(lock, [&] { return gWakeCount != seen; });
     }
 }
 

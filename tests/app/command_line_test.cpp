@@ -19,6 +19,9 @@ TEST(ProgramCommandLine, Options)
         {{"fluxmira", "--help"}, true, false, false},
         {{"fluxmira", "-h"}, true, false, false},
         {{"fluxmira", "--version"}, false, true, false},
+        {{"fluxmira", "--skin", "Fluxmira Dark"}, false, false, false},
+        {{"fluxmira", "--skin=Fluxmira Dark"}, false, false, false},
+        {{"fluxmira", "--skin"}, false, false, true},
         {{"fluxmira", "--bogus"}, false, false, true},
         {{"fluxmira", "COM3"}, false, false, true},
     };
@@ -65,6 +68,7 @@ TEST(ProgramCommandLine, HelpAndVersionWithoutDisplay)
     EXPECT_EQ(help.code, 0) << help.err.toStdString();
     EXPECT_TRUE(help.out.startsWith("Usage: fluxmira [options]")) << help.out.toStdString();
     EXPECT_TRUE(help.out.contains("--version"));
+    EXPECT_TRUE(help.out.contains("--skin <name>"));
     const ProgramRun version = runProgram({"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, "fluxmira 1.0\n");

@@ -27,6 +27,8 @@ TEST(ReplyNumber, EightyBitRangeDecidesAndTheStoreRoundsTo64Bits)
         {" -3 ", true, -3.0},
         {"1.7976931348623157e308", true, DBL_MAX},
         {"1.7976931348623158e308", true, DBL_MAX},  // rounds to the largest double
+        {"-1.79769313486231580e308", true, -DBL_MAX},
+        {"1.7976931348623159e308", true, kInf},      // past the half step above it
         {"1e400", true, kInf},                       // within 80 bits, beyond a double
         {"-1e400", true, -kInf},
         {"1e-400", true, 0.0},                       // below a double: zero

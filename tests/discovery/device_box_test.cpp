@@ -181,16 +181,40 @@ TEST_F(DeviceBoxTest, UnbindingThenDestroyingLeavesTheBoxAlone)
     EXPECT_EQ(reloads->count(), 0);
 }
 
+// A component that counts the change handlers added to it and not withdrawn.
+class CountedComm : public TcmComm {
+public:
+    int Handlers() const { return fHandlers; }
+    void NotifyAdd(const comm::TcmNotifyEvent& event) override
+    {
+        ++fHandlers;
+        TcmComm::NotifyAdd(event);
+    }
+    void NotifyDelete(const comm::TcmNotifyEvent& event) override
+    {
+        --fHandlers;
+        TcmComm::NotifyDelete(event);
+    }
+
+private:
+    int fHandlers = 0;
+};
+
+// The count shows the handler withdrawn; the calls that follow would reach
+// the destroyed box if it stayed, which AddressSanitizer reports.
 TEST_F(DeviceBoxTest, DestroyingTheBoxWithdrawsItsHandlerUnderAsan)
 {
     Register(1);
-    TcmComm comm;
+    CountedComm comm;
+    const int before = comm.Handlers();
     auto box = std::make_unique<TcmDeviceBox>();
     box->SetcmComm(&comm);
+    EXPECT_EQ(comm.Handlers(), before + 1);
     box.reset();
-    comm.Update(); // would reach a destroyed box if the handler stayed
+    EXPECT_EQ(comm.Handlers(), before);
+    comm.Update();
     comm.SetComPortNo(1);
-    SUCCEED();
+    EXPECT_EQ(comm.ComPortNo(), 1);
 }
 
 TEST_F(DeviceBoxTest, GetDeviceListDoesNotReloadUntilUpdate)

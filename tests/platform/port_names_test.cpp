@@ -1,4 +1,5 @@
 #include "platform/port_names.h"
+#include "tests/support/saved_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -11,28 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// An environment variable as it was, put back when the test ends.
-class SavedEnv {
-public:
-    explicit SavedEnv(const char* name) : fName(name)
-    {
-        if (const char* value = std::getenv(name))
-            fValue = value;
-    }
-    ~SavedEnv()
-    {
-        if (fValue)
-            setenv(fName, fValue->c_str(), 1);
-        else
-            unsetenv(fName);
-    }
-    SavedEnv(const SavedEnv&) = delete;
-    SavedEnv& operator=(const SavedEnv&) = delete;
-
-private:
-    const char* fName;
-    std::optional<std::string> fValue;
-};
+using testing_support::SavedEnv;
 
 class PortNames : public ::testing::Test {
 protected:

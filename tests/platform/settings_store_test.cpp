@@ -3,6 +3,7 @@
 // read-only machine root, and writes that a kill can never leave half done.
 #include "platform/settings_store.h"
 
+#include "tests/support/saved_env.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +24,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Every variable the settings directories are chosen by, put back afterwards.
+struct SavedSettingsEnv {
+    testing_support::SavedEnv config{"FLUXMIRA_CONFIG"};
+    testing_support::SavedEnv systemConfig{"FLUXMIRA_SYSTEM_CONFIG"};
+    testing_support::SavedEnv home{"HOME"};
+    testing_support::SavedEnv xdgConfig{"XDG_CONFIG_HOME"};
+};
+
 class SettingsStoreTest : public ::testing::Test {
 protected:
+    SavedSettingsEnv fSavedEnv;
     void SetUp() override
     {
         setenv("FLUXMIRA_CONFIG", (fDir.path() / "user").c_str(), 1);
@@ -56,6 +66,7 @@ ErrorCode Query(SettingsRoot root, const char* key, const char* name, SettingsVa
 
 TEST(SettingsDirectories, FollowTheOverrideThenXdgThenHome)
 {
+    const SavedSettingsEnv saved;
     testing_support::TempDir dir;
     const fs::path d = dir.path();
     unsetenv("FLUXMIRA_CONFIG");
