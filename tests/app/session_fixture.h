@@ -10,6 +10,7 @@
 #include "platform/pseudo_terminal.h"
 #include "runtime/decimal_separator.h"
 #include "runtime/tick.h"
+#include "tests/support/core_application.h"
 #include "tests/support/temp_dir.h"
 #include "tools/sensor_sim/sensor_simulator.h"
 
@@ -26,14 +27,7 @@ namespace session_test {
 
 class SessionTest : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "session_test";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { testing_support::EnsureCoreApplication(); }
 
     void SetUp() override
     {

@@ -5,6 +5,7 @@
 #include "platform/port_names.h"
 #include "platform/pseudo_terminal.h"
 #include "runtime/tick.h"
+#include "tests/support/core_application.h"
 #include "tests/support/temp_dir.h"
 #include "tools/log/csv_line.h"
 #include "tools/log/log_options.h"
@@ -42,14 +43,7 @@ QStringList argsOf(std::initializer_list<const char*> args)
 
 class LogTool : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "log_tool_test";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { testing_support::EnsureCoreApplication(); }
     void SetUp() override { setenv("FLUXMIRA_PORTS", fPorts.path().c_str(), 1); }
     void TearDown() override
     {
