@@ -6,7 +6,6 @@
 #include "app/fonts.h"
 #include "app/stored_comm.h"
 #include "app/system_colors.h"
-#include "app/unit1_state.h"
 #include "comm/comm.h"
 #include "discovery/device_box.h"
 #include "runtime/application.h"
@@ -97,6 +96,7 @@ void TForm1::Build_Comm()
         cmDeviceBox1->SetcmComm(Comm);
         cmDeviceBox1->SetResetOnChanged(false);
     });
+    Bind_Session();
 }
 
 void TForm1::Bind_Events()

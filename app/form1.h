@@ -1,9 +1,11 @@
 #pragma once
 // The main window. It owns the controls of its stored form (control_table.h)
-// and keeps the application's handlers; the handlers cooperate through the
-// shared state (unit1_state.h). A click handler may run for a long time while
-// it pumps messages; the other handlers then run nested inside it.
+// and its measurement session (sensor_session.h), binding the session's
+// events to its labels and buttons. The On/Off click runs the session for a
+// long time while it pumps messages; the other handlers then run nested
+// inside it and only set the session's state.
 
+#include "app/sensor_session.h"
 #include "app/skinned_kinds.h"
 
 #include <QPointer>
@@ -41,19 +43,23 @@ public:
 
     // Controls, by their stored names.
     QFrame* Panel1 = nullptr;
-    QLabel* Label_Number = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label_Status = nullptr;
+    QLabel* Label_Number = nullptr;              // model and serial number of the sensor
+    QLabel* Label3 = nullptr;                    // the large reading display
+    QLabel* Label_Status = nullptr;              // the status line
     TkSpeedButton* Btn_Zero = nullptr;
     TkSpeedButton* Btn_Cal = nullptr;
-    TkSpeedButton* Btn_W_dBm = nullptr;
-    TkSpeedButton* kSpeedButton_Vkl = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    discovery::TcmDeviceBox* cmDeviceBox1 = nullptr;
+    TkSpeedButton* Btn_W_dBm = nullptr;          // watts/dBm switch, stored hidden
+    TkSpeedButton* kSpeedButton_Vkl = nullptr;   // the On/Off button
+    QCheckBox* CheckBox1 = nullptr;              // "Auto": scan every port, or the one picked
+    discovery::TcmDeviceBox* cmDeviceBox1 = nullptr;  // the port list, shown when "Auto" is off
     TkLabel* Lbl_Freq = nullptr;
-    TkEdit* kEdit_Freq = nullptr;
-    TkLabel* kLabel1 = nullptr;
+    TkEdit* kEdit_Freq = nullptr;                // frequency in GHz; Enter sends it
+    TkLabel* kLabel1 = nullptr;                  // version label
     skin::TkSkinManager* kSkinManager1 = nullptr;
+
+    // The measurement session and its state (the window's shared variables).
+    SensorSession& Session() { return fSession; }
+    Unit1State& Unit1() { return fSession.State(); }
 
     // The serial port component (owned by the window; replaced when the port list is rebuilt).
     QPointer<comm::TcmComm> Comm;
@@ -113,28 +119,11 @@ private:
     void Set_Outer_Size(int width, int height);
     void Apply_Outer_Size();
 
-    // The On/Off click (form1_connection.cpp, form1_poll_loop.cpp). Every
-    // click that starts a run takes a new run number; a run whose number is
-    // no longer current, or whose stop was requested, is over.
-    void Vkl_Click();
-    void Off_Steps();
-    bool Run_Over(std::uint32_t run) const;
-    void Automatic_Scan(std::uint32_t run);
-    bool Try_Port(std::uint32_t run, std::uint16_t port);
-    void Manual_Attempt(std::uint32_t run);
-    void Identify(std::uint32_t run);
-    void Poll_Loop(std::uint32_t run);
-    void Poll_Pass(std::uint32_t run);
-    void Flash_Overload();
-    void Confirmed_Command(std::uint32_t run, const std::string& command, std::uint32_t waitMs,
-                           const std::string& okStatus, const std::string& errorStatus, std::int32_t& request);
-    void Reference_Command(const std::string& command, std::int32_t& request);
-    void Frequency_Command(std::uint32_t run);
+    void Bind_Session();
+    PortChoice Choose_Ports();
     void Set_Freq_Colors(const QColor& background, const QColor& text);
-    void Open_Port(std::uint16_t port);
-    void Close_Port();
 
-    std::uint32_t fRun = 0;
+    SensorSession fSession;
     int fPpi = 96;
     QSize fOuterSize;
     int fHandlerDepth = 0;

@@ -2,7 +2,6 @@
 #include "app/form1.h"
 
 #include "app/reading_format.h"
-#include "app/unit1_state.h"
 #include "runtime/pump.h"
 
 namespace app {

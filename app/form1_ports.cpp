@@ -1,11 +1,10 @@
 // The port list: its table of port numbers and the mode check box.
 #include "app/form1.h"
 
-#include "app/unit1_state.h"
+#include "app/port_number.h"
+#include "app/sensor_line.h"
 #include "comm/comm.h"
 #include "discovery/device_box.h"
-#include "runtime/error.h"
-#include "runtime/number_text.h"
 
 #include <QCheckBox>
 
@@ -34,16 +33,9 @@ void TForm1::Fill_Port_Table()
     kSpeedButton_Vkl->setEnabled(true);
 }
 
-// The rest after "COM" must be the port number's digits alone: the
-// framework's conversion would also take blanks and a sign ("COM-1" would
-// become port 65535).
 std::uint16_t TForm1::Parse_Port_Number(const std::string& entry)
 {
-    const std::string rest = entry.size() > 3 ? entry.substr(3) : std::string();
-    const bool digitsOnly = std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (!digitsOnly)
-        throw runtime::ConvertError("'" + rest + "' is not a valid integer value");
-    return static_cast<std::uint16_t>(runtime::StrToInt(rest));
+    return app::Parse_Port_Number(entry);
 }
 
 void TForm1::CheckBox1Click()
@@ -69,14 +61,12 @@ void TForm1::Reload_COM_PORT()
     }
     // A fresh component starts from its defaults, not from the stored settings.
     Comm = new comm::TcmComm(this);
-    Comm->SetBaudRate(9600);
-    Comm->SetStopBits(comm::sbOne);
-    Comm->SetTraceStates(comm::TraceSet(comm::tsRxChar));
-    Comm->SetStreamProtocol(comm::spNone);
+    Set_Sensor_Line(*Comm);
     Comm->OnAfterReceive = [this](comm::TcmBaseIO* com, const std::uint8_t* buffer, std::uint32_t received) {
         CommAfterReceive(com, buffer, received);
     };
     cmDeviceBox1->clear();
+    fSession.SetComm(Comm);
     cmDeviceBox1->SetcmComm(Comm);
     cmDeviceBox1->Reload();
     Fill_Port_Table();

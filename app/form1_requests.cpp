@@ -1,23 +1,18 @@
 // The requests the poll loop services.
 #include "app/form1.h"
 
-#include "app/unit1_state.h"
-
 #include <QPalette>
 
 namespace app {
 
 void TForm1::Btn_CalClick()
 {
-    Run_Click_Handler([] {
-        Unit1State& u = Unit1();
-        u.Cal_Request = u.Model == "KVAM-32/1" ? 0 : 1;
-    });
+    Run_Click_Handler([this] { fSession.Request_Cal(); });
 }
 
 void TForm1::Btn_ZeroClick()
 {
-    Run_Click_Handler([] { Unit1().Zero_Request = 1; });
+    Run_Click_Handler([this] { fSession.Request_Zero(); });
 }
 
 // Marks the box as being edited, also while it is read-only.
@@ -32,7 +27,7 @@ void TForm1::kEdit_FreqClick()
 void TForm1::kEdit_FreqKeyDown(int key)
 {
     if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        Unit1().Freq_Request = 1;
+        fSession.Request_Frequency();
 }
 
 } // namespace app

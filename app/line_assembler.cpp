@@ -2,13 +2,13 @@
 
 namespace app {
 
-void LineAssembler::Step(std::uint8_t b)
+void LineAssembler::Step(std::uint8_t b, std::optional<std::string>& completed)
 {
     const auto expected = static_cast<std::size_t>(fMatchPos) - 1;
     if (expected < fLineEnd.size() && b == static_cast<std::uint8_t>(fLineEnd[expected])) {
         if (expected + 1 == fLineEnd.size()) {
             Trim(kMaxLineBytes);
-            fReply = fLine;
+            completed = std::move(fLine);
             fLine.clear();
             fMatchPos = 1;
         } else {
@@ -29,24 +29,29 @@ void LineAssembler::Trim(std::size_t keep)
         fLine.erase(0, fLine.size() - keep);
 }
 
-void LineAssembler::Feed(std::uint8_t b)
+void LineAssembler::Start_Line()
 {
-    Step(b);
-    Trim(kMaxLineBytes);
+    fLine.clear();
+    fMatchPos = 1;
 }
 
-void LineAssembler::Feed(const std::uint8_t* bytes, std::uint32_t count)
+std::optional<std::string> LineAssembler::Feed(std::uint8_t b)
 {
-    for (std::uint32_t i = 0; i < count; ++i)
-        Step(bytes[i]);
-    Trim(kMaxLineBytes);
+    return Feed(std::string_view(reinterpret_cast<const char*>(&b), 1));
 }
 
-void LineAssembler::Feed(std::string_view bytes)
+std::optional<std::string> LineAssembler::Feed(const std::uint8_t* bytes, std::uint32_t count)
 {
+    return Feed(std::string_view(reinterpret_cast<const char*>(bytes), count));
+}
+
+std::optional<std::string> LineAssembler::Feed(std::string_view bytes)
+{
+    std::optional<std::string> completed;
     for (char c : bytes)
-        Step(static_cast<std::uint8_t>(c));
+        Step(static_cast<std::uint8_t>(c), completed);
     Trim(kMaxLineBytes);
+    return completed;
 }
 
 } // namespace app

@@ -1,11 +1,11 @@
 #pragma once
 // Cuts received bytes into lines ended by a terminator (CR LF for the sensor).
-// It works on the caller's variables so that a partly received line and a
-// partly matched terminator carry over from one receive event to the next,
-// whatever port component delivers them.
+// A partly received line and a partly matched terminator carry over from one
+// receive event to the next, whatever port component delivers them.
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,26 +17,30 @@ inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
 class LineAssembler {
 public:
-    LineAssembler(std::string& line, std::int32_t& matchPos, std::string& reply, const std::string& lineEnd)
-        : fLine(line), fMatchPos(matchPos), fReply(reply), fLineEnd(lineEnd)
-    {
-    }
+    explicit LineAssembler(std::string lineEnd = "\r\n") : fLineEnd(std::move(lineEnd)) {}
 
-    // Each completed line replaces the reply. Terminator bytes matched before a
-    // mismatch are dropped, and the mismatching byte is kept in the line.
-    // After every call the line holds at most kMaxLineBytes, the latest ones.
-    void Feed(std::uint8_t b);
-    void Feed(const std::uint8_t* bytes, std::uint32_t count);
-    void Feed(std::string_view bytes);
+    // The last line the bytes completed, if any. Terminator bytes matched
+    // before a mismatch are dropped, and the mismatching byte is kept in the
+    // line. After every call the line holds at most kMaxLineBytes, the latest ones.
+    std::optional<std::string> Feed(std::uint8_t b);
+    std::optional<std::string> Feed(const std::uint8_t* bytes, std::uint32_t count);
+    std::optional<std::string> Feed(std::string_view bytes);
+
+    // Forgets the partial line and terminator (a new port's first answer).
+    void Start_Line();
+
+    const std::string& Rx_Line() const { return fLine; }
+    // 1-based position in Line_End of the terminator byte expected next.
+    std::int32_t Rx_Match_Pos() const { return fMatchPos; }
+    const std::string& Line_End() const { return fLineEnd; }
 
 private:
-    void Step(std::uint8_t b);
+    void Step(std::uint8_t b, std::optional<std::string>& completed);
     void Trim(std::size_t keep);
 
-    std::string& fLine;
-    std::int32_t& fMatchPos;
-    std::string& fReply;
-    const std::string& fLineEnd;
+    std::string fLine;
+    std::int32_t fMatchPos = 1;
+    std::string fLineEnd;
 };
 
 } // namespace app

@@ -29,22 +29,22 @@ constexpr ModelRanges kModelRanges[] = {
     {"KVAM-605", kRangesMilli}, {"KVAM-609", kRangesMilli},
 };
 
-// Tries one range on Reading, scaling it in place; true when a mask matched.
-bool tryRange(Unit1State& s, const WattsRange& range)
+// Tries one range on the reading, scaling it in place; true when a mask matched.
+bool tryRange(WattsText& w, const WattsRange& range)
 {
-    s.Range_Index = range.unit;
+    w.rangeIndex = range.unit;
     if (range.unit == kRangeMilliW || range.unit == kRangeMicroW)
-        s.Reading = s.Reading * 1000;
+        w.reading = w.reading * 1000;
     const bool kilo = range.unit == kRangeKiloW;
     if (kilo)
-        s.Reading = s.Reading / 1000;
-    if (const auto mask = Mask_For(s.Reading, range.maskCount, range.openBelow)) {
-        s.W_Text = runtime::FormatFloat(mask->pattern, s.Reading);
-        s.Formatted = 1;
+        w.reading = w.reading / 1000;
+    if (const auto mask = Mask_For(w.reading, range.maskCount, range.openBelow)) {
+        w.text = runtime::FormatFloat(mask->pattern, w.reading);
+        w.formatted = 1;
     }
     if (kilo)
-        s.Reading = s.Reading * 1000;
-    return s.Formatted == 1;
+        w.reading = w.reading * 1000;
+    return w.formatted == 1;
 }
 
 } // namespace
@@ -68,44 +68,69 @@ const char* Unit_Suffix(std::int32_t rangeIndex)
     }
 }
 
-std::string Format_W(Unit1State& s, const std::string& reply)
+WattsText Watts_Text(const std::string& model, const std::string& reply, double reading)
 {
-    s.Formatted = 0;
-    s.Range_Index = kRangeW;
-    s.Negative = 0;
-    if (reply.empty())
-        return kIdleWattsText;
-    Try_Reply_To_Number(reply, s.Reading);
-    s.Negative = s.Reading < 0 ? 1 : 0;
-    s.Reading = std::fabs(s.Reading);
-    for (const auto& range : Ranges_For_Model(s.Model))
-        if (tryRange(s, range))
+    WattsText w;
+    w.reading = reading;
+    if (reply.empty()) {
+        w.text = kIdleWattsText;
+        w.changed = false;
+        return w;
+    }
+    Try_Reply_To_Number(reply, w.reading);
+    w.negative = w.reading < 0 ? 1 : 0;
+    w.reading = std::fabs(w.reading);
+    for (const auto& range : Ranges_For_Model(model))
+        if (tryRange(w, range))
             break;
-    if (s.Formatted == 0)
-        s.W_Text = kIdleWattsText;
+    if (w.formatted == 0)
+        w.text = kIdleWattsText;
     else
-        s.W_Text = (s.Negative == 1 ? "-" : "") + s.W_Text + Unit_Suffix(s.Range_Index);
-    return s.W_Text;
+        w.text = (w.negative == 1 ? "-" : "") + w.text + Unit_Suffix(w.rangeIndex);
+    return w;
 }
 
-std::string Format_dBm(Unit1State& s, const std::string& reply)
+DbmText Dbm_Text(const std::string& reply, double reading)
 {
-    s.Formatted = 0;
-    s.Negative = 0;
+    DbmText d;
+    d.reading = reading;
     double x = 0;
     if (!reply.empty() && Try_Reply_To_Number(reply, x)) {
         // A negative power counts as 1e-8 W; the level is computed in extended precision.
         const long double watts = x < 0 ? 1e-8L : static_cast<long double>(x);
-        s.Reading = static_cast<double>(10.0L * std::log10(watts / 0.001L));
-        if (x >= 0 && s.Reading < -20)
-            s.Reading = -20;
+        d.reading = static_cast<double>(10.0L * std::log10(watts / 0.001L));
+        if (x >= 0 && d.reading < -20)
+            d.reading = -20;
     }
-    if (const auto mask = Mask_For(s.Reading)) {
-        s.dBm_Text = runtime::FormatFloat(mask->pattern, s.Reading);
-        s.Formatted = 1;
+    if (const auto mask = Mask_For(d.reading)) {
+        d.text = runtime::FormatFloat(mask->pattern, d.reading) + " dBm";
+        d.formatted = 1;
+    } else {
+        d.text = kIdleDbmText;
     }
-    s.dBm_Text = s.Formatted == 1 ? s.dBm_Text + " dBm" : kIdleDbmText;
-    return s.dBm_Text;
+    return d;
+}
+
+std::string Format_W(Unit1State& s, const std::string& reply)
+{
+    const WattsText w = Watts_Text(s.Model, reply, s.Reading);
+    s.Formatted = w.formatted;
+    s.Range_Index = w.rangeIndex;
+    s.Negative = w.negative;
+    s.Reading = w.reading;
+    if (w.changed)
+        s.W_Text = w.text;
+    return w.text;
+}
+
+std::string Format_dBm(Unit1State& s, const std::string& reply)
+{
+    const DbmText d = Dbm_Text(reply, s.Reading);
+    s.Formatted = d.formatted;
+    s.Negative = 0;
+    s.Reading = d.reading;
+    s.dBm_Text = d.text;
+    return d.text;
 }
 
 } // namespace app

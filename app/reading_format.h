@@ -1,9 +1,10 @@
 #pragma once
-// The two formatters of the large reading display. They work on the shared
-// state as the window's methods do: the caller has set Reading from the same
-// reply (its number, or 0 when it is none), and they leave their working
-// values (Range_Index, Negative, Formatted) and results (W_Text, dBm_Text)
-// there. Reading is scaled in place by the watts formatter.
+// The two formatters of the large reading display, as functions of the model
+// and the reading. The reading is the caller's value for the same reply (its
+// number, or 0 when it is none); a reply that converts replaces it. The
+// results carry the working values too, since the window keeps them: the
+// watts formatter scales the reading in place, and what it ends with is the
+// value of the last unit tried.
 
 #include "app/unit1_state.h"
 
@@ -29,6 +30,26 @@ const char* Unit_Suffix(std::int32_t rangeIndex);
 inline constexpr const char* kIdleWattsText = "000.0 uW";
 inline constexpr const char* kIdleDbmText = "000.0 dBm";
 
+struct WattsText {
+    std::string text;
+    double reading = 0;              // after scaling
+    std::int32_t rangeIndex = kRangeW;
+    std::int32_t negative = 0;
+    std::int32_t formatted = 0;
+    bool changed = true;             // false: an empty reply leaves the stored text alone
+};
+
+struct DbmText {
+    std::string text;
+    double reading = 0;              // the level in dBm, or the caller's value
+    std::int32_t formatted = 0;
+};
+
+WattsText Watts_Text(const std::string& model, const std::string& reply, double reading);
+DbmText Dbm_Text(const std::string& reply, double reading);
+
+// The window's forms: they take Reading from the state and leave their
+// working values and results there.
 std::string Format_W(Unit1State& s, const std::string& reply);
 std::string Format_dBm(Unit1State& s, const std::string& reply);
 

@@ -1,7 +1,8 @@
 #pragma once
-// The application's shared state: one instance for the process, read and
-// written on the GUI thread only. The window's handlers cooperate through
-// these values; nested handlers (run inside a pumping wait) only set them.
+// The state a measurement session keeps, under the names the window's
+// handlers have always used. Each session owns one (the window's session is
+// the window's); it is read and written on the GUI thread only, and nested
+// handlers (run inside a pumping wait) only set its values.
 
 #include <array>
 #include <cstdint>
@@ -13,9 +14,6 @@ inline constexpr std::size_t kPortTableSize = 128;
 
 struct Unit1State {
     std::string Reply;                 // last complete line from the sensor, without its line end
-    std::string Rx_Line;               // the line being assembled
-    static inline const std::string Line_End{"\r\n"};  // never changed
-    std::int32_t Rx_Match_Pos = 1;     // 1-based position in Line_End of the byte expected next
     std::uint16_t Port_Count = 0;
     std::array<std::uint16_t, kPortTableSize> Port_Table{};
     std::uint16_t Scan_Index = 0;
@@ -38,11 +36,8 @@ struct Unit1State {
     std::string Display_Text;
     char16_t Saved_Decimal_Separator = u'.';
 
-    // Back to the values at program start (tests run several windows in one process).
+    // Back to the values at start.
     void Reset() { *this = Unit1State{}; }
 };
-
-// The one instance.
-Unit1State& Unit1();
 
 } // namespace app

@@ -131,7 +131,7 @@ void TcmBaseIO::NotifyCall(std::int32_t code)
 
 void TcmBaseIO::Update()
 {
-    NotifyCall(3);
+    NotifyCall(ncPortChanged);
 }
 
 // --- abstract operations --------------------------------------------------
@@ -147,7 +147,7 @@ void TcmBaseIO::ClearDeviceBuffers() { throw runtime::AbstractError(); }
 
 void TcmBaseIO::SetDeviceIndex(int)
 {
-    NotifyCall(3);
+    NotifyCall(ncPortChanged);
 }
 
 int TcmBaseIO::DeviceAdd(std::unique_ptr<discovery::TcmDevice> device)

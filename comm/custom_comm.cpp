@@ -189,7 +189,7 @@ void TcmCustomComm::OpenPort()
     SetupDevice();
     ApplyEventMask();
     StartThreads();
-    NotifyCall(2);
+    NotifyCall(ncPortOpened);
 }
 
 void TcmCustomComm::AllocReceiveBuffer()
@@ -250,7 +250,7 @@ void TcmCustomComm::DropConnection(bool byRequest)
     }
     CloseDeviceHandle(h);
     RaiseOnClose();
-    NotifyCall(1);
+    NotifyCall(ncPortClosed);
     if (KeepConnection() && !byRequest)
         StartKeepConnection();
 }

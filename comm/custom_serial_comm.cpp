@@ -33,7 +33,7 @@ void TcmCustomSerialComm::SetComPortNo(std::uint16_t value)
     fComPortNo = value;
     if (wasOpen)
         OpenPort();
-    NotifyCall(3);
+    NotifyCall(ncPortChanged);
 }
 
 TComPort TcmCustomSerialComm::ComPort() const

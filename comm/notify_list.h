@@ -18,6 +18,13 @@ class QObject;
 
 namespace comm {
 
+// What a notice tells its listeners.
+enum TcmNotifyCode : std::int32_t {
+    ncPortClosed = 1,
+    ncPortOpened = 2,
+    ncPortChanged = 3,  // the port number or the device list changed
+};
+
 struct TcmNotifyEvent {
     std::string routine;   // identity of the routine; equal routines match
     const void* object = nullptr;

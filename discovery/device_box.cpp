@@ -11,7 +11,6 @@ namespace discovery {
 namespace {
 constexpr int kDeviceRole = Qt::UserRole;
 constexpr int kDefaultDropDownCount = 8;
-constexpr std::int32_t kCodeChanged = 3;
 } // namespace
 
 TcmDeviceBox::TcmDeviceBox(QWidget* parent) : QComboBox(parent)
@@ -77,7 +76,7 @@ void TcmDeviceBox::WMDeviceChange(TWMDeviceChange& message)
 
 void TcmDeviceBox::NotifyHandler(QObject*, std::int32_t code)
 {
-    if (code != kCodeChanged)
+    if (code != comm::ncPortChanged)
         return;
     if (QThread::currentThread() == thread())
         Reload();

@@ -2,7 +2,7 @@
 // pseudo-terminal: the far end of the pty plays the sensor.
 #include "app/form1.h"
 #include "app/reply_number.h"
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 #include "comm/comm.h"
 #include "platform/port_names.h"
 #include "platform/pseudo_terminal.h"
@@ -35,7 +35,7 @@ class Form1OnPort : public testing::Test {
 protected:
     void SetUp() override
     {
-        app::Unit1().Reset();
+        app_test::Unit1().Reset();
         runtime::SetDecimalSeparator(u'.');
         setenv("FLUXMIRA_PORTS", (fDir.path() / "ports").c_str(), 1);
         platform::RegisterPort(kPort, fSensor.SlavePath());
@@ -126,7 +126,7 @@ TEST_F(Form1OnPort, LinesAssembleFromReceiveEvents)
         bound(com, buffer, received);
     };
     for (const Case& c : cases) {
-        app::Unit1().Reply = "stale";
+        app_test::Unit1().Reply = "stale";
         events = 0;
         for (const std::string& chunk : c.chunks) {
             const int before = events;
@@ -136,8 +136,8 @@ TEST_F(Form1OnPort, LinesAssembleFromReceiveEvents)
             while (events == before && runtime::GetTickCount() < deadline)
                 form->Wait_Reply(2);
         }
-        EXPECT_EQ(app::Unit1().Reply, c.reply) << c.name;
-        EXPECT_EQ(app::Unit1().Rx_Line, "") << c.name;
+        EXPECT_EQ(app_test::Unit1().Reply, c.reply) << c.name;
+        EXPECT_EQ(app_test::Rx_Line(), "") << c.name;
         EXPECT_EQ(events, static_cast<int>(c.chunks.size())) << c.name << ": one receive event per chunk";
     }
 }
@@ -147,12 +147,12 @@ TEST_F(Form1OnPort, PartLineWaitsForTheNextCommand)
     auto form = openForm();
     ASSERT_TRUE(fSensor.Write("OK\r\n12"));
     form->Wait_Reply(100);
-    EXPECT_EQ(app::Unit1().Reply, "OK");
-    EXPECT_EQ(app::Unit1().Rx_Line, "12");
-    app::Unit1().Reply.clear();
+    EXPECT_EQ(app_test::Unit1().Reply, "OK");
+    EXPECT_EQ(app_test::Rx_Line(), "12");
+    app_test::Unit1().Reply.clear();
     ASSERT_TRUE(fSensor.Write("3.4\r\n"));
     form->Wait_Reply(100);
-    EXPECT_EQ(app::Unit1().Reply, "123.4");
+    EXPECT_EQ(app_test::Unit1().Reply, "123.4");
 }
 
 TEST_F(Form1OnPort, SendCommandWritesExactlyTheText)
@@ -172,7 +172,7 @@ TEST_F(Form1OnPort, CommandOnAClosedPortSendsNothing)
     form->Wait_Reply(300);
     EXPECT_GE(runtime::GetTickCount() - start, 300u);
     EXPECT_EQ(fSensor.Read(100), "");
-    EXPECT_EQ(app::Unit1().Reply, "");
+    EXPECT_EQ(app_test::Unit1().Reply, "");
 }
 
 TEST_F(Form1OnPort, WaitTakesItsFullTimeAfterAnEarlyAnswerAndStaysResponsive)
@@ -181,11 +181,11 @@ TEST_F(Form1OnPort, WaitTakesItsFullTimeAfterAnEarlyAnswerAndStaysResponsive)
     bool clickHandledInside = false;
     answerAfter("KVAM", "KVAM\r\n", 20);
     QTimer::singleShot(100, form.get(), [&] { app_test::PostClick(form->Btn_Zero); });
-    QTimer::singleShot(400, form.get(), [&] { clickHandledInside = app::Unit1().Zero_Request == 1; });
+    QTimer::singleShot(400, form.get(), [&] { clickHandledInside = app_test::Unit1().Zero_Request == 1; });
     std::string replyAt100;
-    QTimer::singleShot(150, form.get(), [&] { replyAt100 = app::Unit1().Reply; });
+    QTimer::singleShot(150, form.get(), [&] { replyAt100 = app_test::Unit1().Reply; });
 
-    app::Unit1().Reply.clear();
+    app_test::Unit1().Reply.clear();
     const std::uint32_t start = runtime::GetTickCount();
     form->Send_Command("KVAM");
     form->Wait_Reply(700);
@@ -194,7 +194,7 @@ TEST_F(Form1OnPort, WaitTakesItsFullTimeAfterAnEarlyAnswerAndStaysResponsive)
     EXPECT_EQ(replyAt100, "KVAM") << "the answer arrived early";
     EXPECT_GE(elapsed, 700u);
     EXPECT_LT(elapsed, 700u + 1500u);
-    EXPECT_EQ(app::Unit1().Reply, "KVAM");
+    EXPECT_EQ(app_test::Unit1().Reply, "KVAM");
     EXPECT_TRUE(clickHandledInside);
     fAnswer.join();
     EXPECT_EQ(fReceived, "KVAM");
@@ -216,15 +216,15 @@ TEST_F(Form1OnPort, CommaSystemSeparatorRoundTrip)
     {
         auto form = openForm();
         EXPECT_EQ(runtime::DecimalSeparator(), u'.');
-        app::Unit1().Model = "KVAM-32/2";
+        app_test::Unit1().Model = "KVAM-32/2";
         answerAfter("SENS:MEAS:POW?", "1.5\r\n", 20);
-        app::Unit1().Reply.clear();
+        app_test::Unit1().Reply.clear();
         form->Send_Command("SENS:MEAS:POW?");
         form->Wait_Reply(300);
-        ASSERT_EQ(app::Unit1().Reply, "1.5");
-        app::Unit1().Reading = app::Reply_To_Number(app::Unit1().Reply);
-        EXPECT_EQ(app::Unit1().Reading, 1.5);
-        EXPECT_EQ(form->Format_W(app::Unit1().Reply), "1.500 W");
+        ASSERT_EQ(app_test::Unit1().Reply, "1.5");
+        app_test::Unit1().Reading = app::Reply_To_Number(app_test::Unit1().Reply);
+        EXPECT_EQ(app_test::Unit1().Reading, 1.5);
+        EXPECT_EQ(form->Format_W(app_test::Unit1().Reply), "1.500 W");
         EXPECT_EQ(form->Format_dBm("1.5"), "31.76 dBm");
     }
     EXPECT_EQ(runtime::DecimalSeparator(), u',');

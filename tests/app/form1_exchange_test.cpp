@@ -1,7 +1,7 @@
 // The exchange steps of the main window: waits that keep the window
 // responsive without spinning, and the status line.
 #include "app/form1.h"
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 #include "runtime/decimal_separator.h"
 #include "runtime/tick.h"
 #include "tests/app/gui_helpers.h"
@@ -22,7 +22,7 @@ class Form1Exchange : public testing::Test {
 protected:
     void SetUp() override
     {
-        app::Unit1().Reset();
+        app_test::Unit1().Reset();
         runtime::SetDecimalSeparator(u'.');
         form.show();
         QApplication::processEvents();
@@ -35,7 +35,7 @@ TEST_F(Form1Exchange, WaitLastsItsFullTimeAndHandlesAClickInside)
 {
     bool handledInside = false;
     QTimer::singleShot(20, &form, [&] { app_test::PostClick(form.Btn_Zero); });
-    QTimer::singleShot(400, &form, [&] { handledInside = app::Unit1().Zero_Request == 1; });
+    QTimer::singleShot(400, &form, [&] { handledInside = app_test::Unit1().Zero_Request == 1; });
     const std::uint32_t start = runtime::GetTickCount();
     form.Wait_Reply(700);
     const std::uint32_t elapsed = runtime::GetTickCount() - start;

@@ -2,7 +2,7 @@
 // the rebuilt port component, over ports registered in the test's own
 // port-name directory.
 #include "app/form1.h"
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 #include "comm/comm.h"
 #include "discovery/device_box.h"
 #include "runtime/decimal_separator.h"
@@ -33,7 +33,7 @@ class Form1Ports : public testing::Test {
 protected:
     void SetUp() override
     {
-        app::Unit1().Reset();
+        app_test::Unit1().Reset();
         runtime::SetDecimalSeparator(u'.');
     }
 
@@ -79,7 +79,7 @@ TEST_F(Form1Ports, UncheckingAutoListsAPortAddedAfterTheStart)
 
     fPorts.RegisterPty(5);
     Reactivate(*form);
-    EXPECT_EQ(app::Unit1().Port_Count, 2) << "a loaded list is not searched again";
+    EXPECT_EQ(app_test::Unit1().Port_Count, 2) << "a loaded list is not searched again";
 
     const QPointer<comm::TcmComm> before = form->Comm;
     ClickAuto(*form);
@@ -87,7 +87,7 @@ TEST_F(Form1Ports, UncheckingAutoListsAPortAddedAfterTheStart)
     EXPECT_TRUE(form->cmDeviceBox1->isVisible());
     EXPECT_EQ(Items(*form->cmDeviceBox1), (QStringList{"COM1", "COM3", "COM5"}));
     EXPECT_EQ(form->cmDeviceBox1->currentIndex(), 0);
-    const auto& u = app::Unit1();
+    const auto& u = app_test::Unit1();
     EXPECT_EQ(u.Port_Count, 3);
     EXPECT_EQ(u.Port_Table[0], 1);
     EXPECT_EQ(u.Port_Table[1], 3);
@@ -108,14 +108,14 @@ TEST_F(Form1Ports, UncheckingAutoListsAPortAddedAfterTheStart)
 TEST_F(Form1Ports, WithoutPortsOnStaysOffUntilAPortShowsUpAtTheNextActivation)
 {
     auto form = ShownForm();
-    EXPECT_EQ(app::Unit1().Port_Count, 0);
+    EXPECT_EQ(app_test::Unit1().Port_Count, 0);
     EXPECT_EQ(form->cmDeviceBox1->count(), 0);
     EXPECT_FALSE(form->kSpeedButton_Vkl->isEnabled());
 
     fPorts.RegisterPty(7);
     Reactivate(*form);
-    EXPECT_EQ(app::Unit1().Port_Count, 1);
-    EXPECT_EQ(app::Unit1().Port_Table[0], 7);
+    EXPECT_EQ(app_test::Unit1().Port_Count, 1);
+    EXPECT_EQ(app_test::Unit1().Port_Table[0], 7);
     EXPECT_TRUE(form->kSpeedButton_Vkl->isEnabled());
 }
 
@@ -126,7 +126,7 @@ TEST_F(Form1Ports, UncheckingAutoWithoutPortsShowsAnEmptyBox)
     EXPECT_TRUE(form->cmDeviceBox1->isVisible());
     EXPECT_EQ(form->cmDeviceBox1->count(), 0);
     EXPECT_EQ(form->cmDeviceBox1->currentIndex(), -1);
-    EXPECT_EQ(app::Unit1().Port_Count, 0);
+    EXPECT_EQ(app_test::Unit1().Port_Count, 0);
     EXPECT_FALSE(form->kSpeedButton_Vkl->isEnabled());
 }
 

@@ -4,7 +4,7 @@
 #include "app/dpi_scaling.h"
 #include "app/form1.h"
 #include "app/system_colors.h"
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 #include "comm/comm.h"
 #include "discovery/device_box.h"
 #include "runtime/decimal_separator.h"
@@ -45,7 +45,7 @@ class Form1Window : public testing::Test {
 protected:
     void SetUp() override
     {
-        app::Unit1().Reset();
+        app_test::Unit1().Reset();
         runtime::SetDecimalSeparator(u'.');
     }
 
@@ -141,8 +141,8 @@ TEST_F(Form1Window, StartsIdle)
     EXPECT_EQ(form->CheckBox1->palette().color(QPalette::Window), app::System_Color(app::SysColor::DarkShadow))
         << "the check box's stored colour";
     EXPECT_EQ(form->CheckBox1->palette().color(QPalette::WindowText), app::System_Color(app::SysColor::DarkShadow));
-    EXPECT_EQ(app::Unit1().Running, 0);
-    EXPECT_EQ(app::Unit1().dBm_Mode, 0);
+    EXPECT_EQ(app_test::Unit1().Running, 0);
+    EXPECT_EQ(app_test::Unit1().dBm_Mode, 0);
 }
 
 TEST_F(Form1Window, FontsResolveToFreeFacesWithCyrillicAndNumeroSign)
@@ -169,10 +169,10 @@ TEST_F(Form1Window, CommaSeparatorIsForcedToAPointAndRestoredAtTheEnd)
     {
         auto form = shownForm();
         EXPECT_EQ(runtime::DecimalSeparator(), u'.');
-        app::Unit1().Model = "KVAM-32/2";
-        app::Unit1().Reading = 1.5;
+        app_test::Unit1().Model = "KVAM-32/2";
+        app_test::Unit1().Reading = 1.5;
         EXPECT_EQ(form->Format_W("1.5"), "1.500 W");
-        EXPECT_EQ(app::Unit1().Reading, 1.5) << "1.5 parses as one and a half";
+        EXPECT_EQ(app_test::Unit1().Reading, 1.5) << "1.5 parses as one and a half";
     }
     EXPECT_EQ(runtime::DecimalSeparator(), u',');
 }
@@ -248,7 +248,7 @@ TEST_F(Form1Window, ErrorLeavingAHandlerIsReportedAndTheProgramGoesOn)
     EXPECT_EQ(watcher.texts().front(), "'x' is not a valid floating point value");
     EXPECT_FALSE(form->Handler_Running());
     form->Btn_ZeroClick();
-    EXPECT_EQ(app::Unit1().Zero_Request, 1);
+    EXPECT_EQ(app_test::Unit1().Zero_Request, 1);
 }
 
 TEST_F(Form1Window, ActivationFillsThePortTable)
@@ -262,11 +262,11 @@ TEST_F(Form1Window, ActivationFillsThePortTable)
     other.activateWindow();
     QApplication::processEvents();
     ASSERT_FALSE(form->isActiveWindow());
-    EXPECT_EQ(app::Unit1().Port_Count, 0);
+    EXPECT_EQ(app_test::Unit1().Port_Count, 0);
     form->activateWindow();  // switching back to the window
     QApplication::processEvents();
     ASSERT_TRUE(form->isActiveWindow());
-    const auto& u = app::Unit1();
+    const auto& u = app_test::Unit1();
     EXPECT_EQ(u.Port_Count, 3);
     EXPECT_EQ(u.Port_Table[0], 1);
     EXPECT_EQ(u.Port_Table[1], 3);
@@ -295,8 +295,8 @@ TEST_F(Form1Window, EntryThatIsNoPortStopsTheActivationWithAReport)
     QApplication::processEvents();
     ASSERT_EQ(watcher.count(), 1);
     EXPECT_EQ(watcher.texts().front(), "'x' is not a valid integer value");
-    EXPECT_EQ(app::Unit1().Port_Table[0], 1);
-    EXPECT_EQ(app::Unit1().Port_Table[2], 0) << "nothing after the failing entry";
+    EXPECT_EQ(app_test::Unit1().Port_Table[0], 1);
+    EXPECT_EQ(app_test::Unit1().Port_Table[2], 0) << "nothing after the failing entry";
     EXPECT_FALSE(form->kSpeedButton_Vkl->isEnabled());
 }
 
@@ -307,8 +307,8 @@ TEST_F(Form1Window, PortTableIsNeverWrittenBeyondItsSize)
         ports.RegisterNode(i);
     auto form = shownForm();
     form->FormActivate();
-    EXPECT_EQ(app::Unit1().Port_Count, 200);
-    EXPECT_EQ(app::Unit1().Port_Table[127], 128);
+    EXPECT_EQ(app_test::Unit1().Port_Count, 200);
+    EXPECT_EQ(app_test::Unit1().Port_Table[127], 128);
 }
 
 TEST_F(Form1Window, ParsePortNumber)
@@ -386,10 +386,10 @@ TEST_F(Form1Window, UnitButtonSwitchesBetweenWattsAndDbm)
     TForm1 form;
     form.Btn_W_dBmClick();
     EXPECT_EQ(form.Btn_W_dBm->text(), "dBm");
-    EXPECT_EQ(app::Unit1().dBm_Mode, 1);
+    EXPECT_EQ(app_test::Unit1().dBm_Mode, 1);
     form.Btn_W_dBmClick();
     EXPECT_EQ(form.Btn_W_dBm->text(), "W");
-    EXPECT_EQ(app::Unit1().dBm_Mode, 0);
+    EXPECT_EQ(app_test::Unit1().dBm_Mode, 0);
 }
 
 TEST_F(Form1Window, ReceivedBytesAssembleIntoReply)
@@ -397,11 +397,11 @@ TEST_F(Form1Window, ReceivedBytesAssembleIntoReply)
     TForm1 form;
     const std::string bytes = "OK\r\n12";
     form.CommAfterReceive(nullptr, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    EXPECT_EQ(app::Unit1().Reply, "OK");
+    EXPECT_EQ(app_test::Unit1().Reply, "OK");
     form.CommAfterReceive(nullptr, nullptr, 0);
     const std::string rest = "3.4\r\n";
     form.CommAfterReceive(nullptr, reinterpret_cast<const std::uint8_t*>(rest.data()), rest.size());
-    EXPECT_EQ(app::Unit1().Reply, "123.4");
+    EXPECT_EQ(app_test::Unit1().Reply, "123.4");
 }
 
 TEST_F(Form1Window, ScreenshotOfTheIdleWindow)

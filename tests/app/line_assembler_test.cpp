@@ -7,11 +7,23 @@
 
 namespace {
 
+// The assembler's line and terminator position, and the reply its
+// completed lines replace, as the caller sees them after every feed.
 struct Lines {
     std::string line, reply;
     std::int32_t matchPos = 1;
-    const std::string lineEnd{"\r\n"};
-    app::LineAssembler assembler{line, matchPos, reply, lineEnd};
+    struct Feeder {
+        Lines& l;
+        app::LineAssembler assembler;
+        template <typename... Args>
+        void Feed(Args... args)
+        {
+            if (auto completed = assembler.Feed(args...))
+                l.reply = *completed;
+            l.line = assembler.Rx_Line();
+            l.matchPos = assembler.Rx_Match_Pos();
+        }
+    } assembler{*this, app::LineAssembler()};
 };
 
 struct AssemblyCase {

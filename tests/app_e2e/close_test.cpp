@@ -5,7 +5,7 @@
 // widget read during the close.
 #include "tests/app_e2e/window_fixture.h"
 
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 #include "comm/comm.h"
 #include "skin/manager/hover_glow.h"
 
@@ -42,7 +42,7 @@ protected:
         for (int i = 0; i < 20 && Form().isVisible(); ++i)
             QApplication::processEvents();
         EXPECT_FALSE(Form().isVisible()) << "the held close is carried out";
-        EXPECT_EQ(app::Unit1().Running, 0);
+        EXPECT_EQ(app_test::Unit1().Running, 0);
         // What the close deferred is cleaned up by the event loop.
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QApplication::processEvents();
@@ -93,7 +93,7 @@ TEST_F(HeldClose, AfterOffDuringTheScanUnderAsan)
     s.Do("click On", [&] { e2e::PostClick(form.kSpeedButton_Vkl); });
     s.Then("COM1 is tried", [&] { return form.Comm->Active() && form.Comm->ComPortNo() == 1; },
            [&] { e2e::PostClick(form.kSpeedButton_Vkl); });
-    s.Then("Off handled", [] { return app::Unit1().Running == 0; });
+    s.Then("Off handled", [] { return app_test::Unit1().Running == 0; });
     s.Do("close the window", [&] { form.close(); });
     s.Then("the close is held", [&] { return form.Close_Held(); });
     s.Then("every handler has returned", [&] { return !form.Handler_Running(); });

@@ -3,7 +3,7 @@
 #include "tests/app_e2e/window_fixture.h"
 
 #include "app/system_colors.h"
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -73,7 +73,7 @@ TEST_F(Commands, CalibrationOfTheSmallestModelSendsNothing)
     Connect(s);
     s.Do("click Cal", [&] { e2e::PostClick(form.Btn_Cal); });
     s.Then("the click arrived", [&] { return calClicks == 1; },
-           [&] { EXPECT_EQ(app::Unit1().Cal_Request, 0) << "this model is never calibrated"; });
+           [&] { EXPECT_EQ(app_test::Unit1().Cal_Request, 0) << "this model is never calibrated"; });
     Polls(s, 3);
     Switch_Off(s);
     ASSERT_TRUE(s.Run(20s));
@@ -91,7 +91,7 @@ TEST_F(Commands, OnePassSendsTheRequestsInOrder)
     e2e::Scenario s(form);
     Connect(s);
     s.Do("request everything", [&] {
-        app::Unit1State& u = app::Unit1();
+        app::Unit1State& u = app_test::Unit1();
         u.Cal_Request = u.Zero_Request = u.Ref_On_Request = u.Ref_Off_Request = u.Freq_Request = 1;
     });
     s.Then("the frequency went out", [&] { return Sensor().Log().WaitFor("SENS:FREQ[0.02]", 0ms) >= 0; });
@@ -118,7 +118,7 @@ TEST_F(Commands, ReferenceAndFrequencyCommandsTakeTheirWaits)
     e2e::Scenario s(form);
     Connect(s);
     s.Do("request the reference and a frequency", [&] {
-        app::Unit1State& u = app::Unit1();
+        app::Unit1State& u = app_test::Unit1();
         u.Ref_On_Request = u.Ref_Off_Request = u.Freq_Request = 1;
     });
     s.Then("the frequency went out", [&] { return Sensor().Log().WaitFor("SENS:FREQ[0.02]", 0ms) >= 0; });
@@ -290,8 +290,8 @@ TEST_F(Commands, RequestsRaisedBeforeTheRunAreDroppedByTheClick)
     e2e::PostKey(form.kEdit_Freq, Qt::Key_Return);
     e2e::PostClick(form.Btn_Zero);
     QApplication::processEvents();
-    ASSERT_EQ(app::Unit1().Freq_Request, 1);
-    ASSERT_EQ(app::Unit1().Zero_Request, 1);
+    ASSERT_EQ(app_test::Unit1().Freq_Request, 1);
+    ASSERT_EQ(app_test::Unit1().Zero_Request, 1);
     e2e::Scenario s(form);
     Connect(s);
     Polls(s, 3);

@@ -2,7 +2,7 @@
 // identification and the ways they fail, on the real window and real ptys.
 #include "tests/app_e2e/window_fixture.h"
 
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 #include "comm/comm.h"
 
 #include <atomic>
@@ -117,7 +117,7 @@ TEST_F(Connection, OffDuringTheScanStopsItBeforeTheNextPort)
     s.Then("every handler has returned", [&] { return !form.Handler_Running(); });
     ASSERT_TRUE(s.Run(20s));
     EXPECT_EQ(Sensor().Log().Size(), 0u) << "COM3 is not opened after Off";
-    EXPECT_EQ(app::Unit1().Running, 0);
+    EXPECT_EQ(app_test::Unit1().Running, 0);
     EXPECT_EQ(form.kSpeedButton_Vkl->text(), "On");
     EXPECT_FALSE(form.Comm->Active());
 }
@@ -167,7 +167,7 @@ TEST_F(Connection, DeviceStreamingWithoutLineEndsDoesNotHideTheSensor)
     writer.join();
     ASSERT_TRUE(ran);
     EXPECT_TRUE(s.Seen([](const e2e::Sample& x) { return x.status == "COM3 - connect"; }));
-    EXPECT_LE(app::Unit1().Rx_Line.size(), 64u * 1024u);
+    EXPECT_LE(app_test::Rx_Line().size(), 64u * 1024u);
 }
 
 TEST_F(Connection, ScanWithoutSensorEndsIdleAndTheNextClickScansAgain)
@@ -179,7 +179,7 @@ TEST_F(Connection, ScanWithoutSensorEndsIdleAndTheNextClickScansAgain)
     e2e::Scenario s(form);
     s.Click_And_Wait("click On", form.kSpeedButton_Vkl);
     ASSERT_TRUE(s.Run(20s));
-    EXPECT_EQ(app::Unit1().Running, 0);
+    EXPECT_EQ(app_test::Unit1().Running, 0);
     EXPECT_EQ(form.kSpeedButton_Vkl->text(), "On");
     EXPECT_EQ(form.Label_Status->text(), kIdle);
     EXPECT_FALSE(form.Comm->Active());
@@ -215,7 +215,7 @@ TEST_F(Connection, ManualAttemptWithoutSensorReportsTheEntryAndReturnsToIdle)
     }
     EXPECT_EQ(form.Label_Status->text(), kIdle);
     EXPECT_EQ(form.kSpeedButton_Vkl->text(), "On");
-    EXPECT_EQ(app::Unit1().Running, 0);
+    EXPECT_EQ(app_test::Unit1().Running, 0);
     EXPECT_FALSE(form.Comm->Active());
 }
 
@@ -247,7 +247,7 @@ TEST_F(Connection, ManualAttemptWithNothingSelectedSaysSoAndStaysIdle)
     ASSERT_TRUE(s.Run(10s));
     ASSERT_EQ(Boxes().count(), 1);
     EXPECT_TRUE(Boxes().texts()[0].startsWith("No port is selected.")) << Boxes().texts()[0].toStdString();
-    EXPECT_EQ(app::Unit1().Running, 0);
+    EXPECT_EQ(app_test::Unit1().Running, 0);
     EXPECT_EQ(form.kSpeedButton_Vkl->text(), "On");
     EXPECT_FALSE(form.Comm->Active());
 }
@@ -265,7 +265,7 @@ TEST_F(Connection, PortThatCannotBeOpenedEndsTheClickWithTheOpenErrorAndTheNextC
     const QString text = Boxes().texts()[0];
     EXPECT_TRUE(text.startsWith("Device \"COM3\" Open Error !!!\r")) << text.toStdString();
     EXPECT_GT(text.size(), QString("Device \"COM3\" Open Error !!!\r").size()) << "the system's reason follows";
-    EXPECT_EQ(app::Unit1().Running, 1);
+    EXPECT_EQ(app_test::Unit1().Running, 1);
     EXPECT_EQ(form.kSpeedButton_Vkl->text(), "Off");
 
     e2e::Scenario off(form);
@@ -323,7 +323,7 @@ TEST_F(Connection, SerialNumberThatIsNoNumberEndsTheClickWithTheConversionError)
     ASSERT_TRUE(s.Run(10s));
     ASSERT_EQ(Boxes().count(), 1);
     EXPECT_TRUE(Boxes().texts()[0].contains("abc")) << Boxes().texts()[0].toStdString();
-    EXPECT_EQ(app::Unit1().Running, 1);
+    EXPECT_EQ(app_test::Unit1().Running, 1);
     EXPECT_EQ(form.kSpeedButton_Vkl->text(), "Off");
     EXPECT_EQ(form.Label_Number->text(), "");
     EXPECT_EQ(countOf(Sensor().Log().Texts(), "SENS:MEAS:POW?"), 0) << "polling does not start";

@@ -2,7 +2,7 @@
 // closed, as another program opening the device sees it.
 #include "tests/app_e2e/window_fixture.h"
 
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 #include "comm/comm.h"
 #include "platform/serial.h"
 
@@ -56,7 +56,7 @@ protected:
     {
         app::TForm1& form = Form();
         switch (landing) {
-        case Landing::ReferenceWait: app::Unit1().Ref_On_Request = 1; break;
+        case Landing::ReferenceWait: app_test::Unit1().Ref_On_Request = 1; break;
         case Landing::ZeroWait: e2e::PostClick(form.Btn_Zero); break;
         case Landing::CalibrationWait: e2e::PostClick(form.Btn_Cal); break;
         case Landing::FrequencyWait: e2e::PostKey(form.kEdit_Freq, Qt::Key_Return); break;
@@ -131,7 +131,7 @@ TEST_P(OffInEveryWait, EndsTheRunWithThePortClosed)
         s.Then("click Off when " + command + " has gone out",
                [&, command, sentBefore] { return Sensor().Log().WaitFor(command, 0ms, *sentBefore) >= 0; }, clickOff);
     }
-    s.Then("Off handled", [] { return app::Unit1().Running == 0; }, [&] {
+    s.Then("Off handled", [] { return app_test::Unit1().Running == 0; }, [&] {
         EXPECT_FALSE(form.Comm->Active());
         EXPECT_TRUE(Port_Free(Sensor().PortName())) << "the port is closed at once";
     });
@@ -139,7 +139,7 @@ TEST_P(OffInEveryWait, EndsTheRunWithThePortClosed)
     s.Wait(300ms);
     ASSERT_TRUE(s.Run(60s));
 
-    EXPECT_EQ(app::Unit1().Running, 0);
+    EXPECT_EQ(app_test::Unit1().Running, 0);
     EXPECT_EQ(form.kSpeedButton_Vkl->text(), "On");
     EXPECT_EQ(form.Label3->text(), "000.0 uW");
     EXPECT_FALSE(form.Comm->Active());

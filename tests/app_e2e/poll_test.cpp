@@ -3,7 +3,7 @@
 #include "tests/app_e2e/window_fixture.h"
 
 #include "app/overload.h"
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 #include "comm/comm.h"
 
 #include <QCoreApplication>
@@ -173,7 +173,7 @@ TEST_F(PollLoop, OffDuringThePollWaitClosesThePortAtOnceAndOnFindsTheSensorAgain
         sentBeforeOff = Sensor().Log().Size();
         e2e::PostClick(form.kSpeedButton_Vkl);
     });
-    s.Then("Off handled", [] { return app::Unit1().Running == 0; }, [&] {
+    s.Then("Off handled", [] { return app_test::Unit1().Running == 0; }, [&] {
         EXPECT_FALSE(form.Comm->Active()) << "closed at once";
         EXPECT_TRUE(form.Handler_Running()) << "the pass is still finishing";
         EXPECT_EQ(form.kSpeedButton_Vkl->text(), "On");
@@ -201,9 +201,9 @@ TEST_F(PollLoop, OnWhileTheOldPassFinishesStartsANewRunInsideIt)
     Connect(s);
     Polls(s, 1);
     s.Do("click Off in the wait", [&] { e2e::PostClick(form.kSpeedButton_Vkl); });
-    s.Then("Off handled", [] { return app::Unit1().Running == 0; },
+    s.Then("Off handled", [] { return app_test::Unit1().Running == 0; },
            [&] { e2e::PostClick(form.kSpeedButton_Vkl); });
-    s.Then("the new run polls", [&] { return Sensor().Log().WaitFor("KVAM", 0ms, 1) > 0 && app::Unit1().Running == 1; });
+    s.Then("the new run polls", [&] { return Sensor().Log().WaitFor("KVAM", 0ms, 1) > 0 && app_test::Unit1().Running == 1; });
     Polls(s, 3);
     s.Do("the old handler is still below", [&] { EXPECT_TRUE(form.Handler_Running()); });
     Switch_Off(s);
@@ -221,7 +221,7 @@ TEST_F(PollLoop, NestedOnThatFindsNoSensorAlsoEndsTheOldLoop)
     Connect(s);
     Polls(s, 1);
     s.Do("click Off in the wait", [&] { e2e::PostClick(form.kSpeedButton_Vkl); });
-    s.Then("Off handled", [] { return app::Unit1().Running == 0; }, [&] {
+    s.Then("Off handled", [] { return app_test::Unit1().Running == 0; }, [&] {
         Sensor().SetRule(sensor_sim::CommandKind::Handshake, {sensor_sim::ReplyMode::Silent, {}, {}});
         e2e::PostClick(form.kSpeedButton_Vkl);
     });
@@ -229,7 +229,7 @@ TEST_F(PollLoop, NestedOnThatFindsNoSensorAlsoEndsTheOldLoop)
     // also hold a close request for ever).
     s.Then("every handler has returned", [&] { return !form.Handler_Running(); });
     ASSERT_TRUE(s.Run(30s));
-    EXPECT_EQ(app::Unit1().Running, 0);
+    EXPECT_EQ(app_test::Unit1().Running, 0);
     EXPECT_EQ(form.kSpeedButton_Vkl->text(), "On");
     EXPECT_FALSE(form.Comm->Active());
     EXPECT_EQ(Boxes().count(), 0);
@@ -246,7 +246,7 @@ TEST_F(PollLoop, PulledCableKeepsTheProgramRunningAndTheSensorIsFoundAgainOnceBa
     s.Then("the empty reading", [&] { return form.Label3->text() == "000.0 uW"; });
     s.Wait(1500ms);
     s.Do("still running", [&] {
-        EXPECT_EQ(app::Unit1().Running, 1);
+        EXPECT_EQ(app_test::Unit1().Running, 1);
         EXPECT_EQ(form.kSpeedButton_Vkl->text(), "Off");
         EXPECT_EQ(form.Label3->text(), "000.0 uW");
         ASSERT_TRUE(Sensor().PlugCable());
@@ -272,7 +272,7 @@ TEST_F(PollLoop, CloseRequestIsHeldUntilTheLoopHasEnded)
     s.Do("still open and polling", [&] {
         EXPECT_TRUE(form.isVisible());
         EXPECT_TRUE(form.Close_Held());
-        EXPECT_EQ(app::Unit1().Running, 1);
+        EXPECT_EQ(app_test::Unit1().Running, 1);
     });
     Switch_Off(s);
     ASSERT_TRUE(s.Run(30s));

@@ -1,7 +1,7 @@
 #include "tests/app_e2e/scenario.h"
 
 #include "app/form1.h"
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 
 #include <gtest/gtest.h>
 
@@ -147,7 +147,7 @@ void Scenario::Abort()
         fAborting = true;
     }
     static Clock::time_point lastClick;
-    if (app::Unit1().Running == 1 && Clock::now() - lastClick > std::chrono::seconds(1)) {
+    if (app_test::Unit1().Running == 1 && Clock::now() - lastClick > std::chrono::seconds(1)) {
         lastClick = Clock::now();
         PostClick(fForm.kSpeedButton_Vkl);
     }

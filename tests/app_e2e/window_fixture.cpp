@@ -1,6 +1,6 @@
 #include "tests/app_e2e/window_fixture.h"
 
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 #include "platform/port_names.h"
 #include "runtime/decimal_separator.h"
 #include "runtime/tick.h"
@@ -16,7 +16,7 @@ namespace e2e {
 
 void WindowTest::SetUp()
 {
-    app::Unit1().Reset();
+    app_test::Unit1().Reset();
     runtime::SetDecimalSeparator(u'.');
     runtime::SetTimeScale(1.0);
     fPorts = std::make_unique<testing_support::TempDir>();
@@ -80,15 +80,15 @@ Scenario& WindowTest::Connect(Scenario& s)
 {
     s.Do("click On", [this] { PostClick(fForm->kSpeedButton_Vkl); });
     return s.Then("a reading is shown", [this] {
-        return app::Unit1().Running == 1 && !fForm->Label_Number->text().isEmpty()
-            && !app::Unit1().Display_Text.empty();
+        return app_test::Unit1().Running == 1 && !fForm->Label_Number->text().isEmpty()
+            && !app_test::Unit1().Display_Text.empty();
     });
 }
 
 Scenario& WindowTest::Switch_Off(Scenario& s)
 {
     s.Do("click Off", [this] { PostClick(fForm->kSpeedButton_Vkl); });
-    return s.Then("the run is off", [] { return app::Unit1().Running == 0; });
+    return s.Then("the run is off", [] { return app_test::Unit1().Running == 0; });
 }
 
 } // namespace e2e

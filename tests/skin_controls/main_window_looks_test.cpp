@@ -9,6 +9,7 @@
 #include "skin/manager/popup_menu.h"
 #include "skin/manager/push_button_skin.h"
 #include "tools/skin_gen/internal_skin.h"
+#include "tests/app/live_window.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -61,7 +62,7 @@ class MainWindowLooks : public testing::TestWithParam<QString> {
 protected:
     void SetUp() override
     {
-        app::Unit1().Reset();
+        app_test::Unit1().Reset();
         runtime::SetDecimalSeparator(u'.');
         form = std::make_unique<app::TForm1>(nullptr, true, GetParam());
         form->show();

@@ -1,7 +1,7 @@
 // The main window drawn from its internal skin: the manager's stored
 // values, the skinned controls, and screenshots of its looks.
 #include "app/form1.h"
-#include "app/unit1_state.h"
+#include "tests/app/live_window.h"
 #include "runtime/decimal_separator.h"
 #include "skin/manager/form_provider.h"
 #include "skin/manager/hover_glow.h"
@@ -43,7 +43,7 @@ class SkinnedMainWindow : public testing::Test {
 protected:
     void SetUp() override
     {
-        app::Unit1().Reset();
+        app_test::Unit1().Reset();
         runtime::SetDecimalSeparator(u'.');
         form = std::make_unique<app::TForm1>();
         form->show();
@@ -107,7 +107,7 @@ TEST_F(SkinnedMainWindow, Screenshots)
 // While the loop polls a simulated sensor, the window is shot and switched off.
 TEST(SkinnedMainWindowPolling, ScreenshotWhilePolling)
 {
-    app::Unit1().Reset();
+    app_test::Unit1().Reset();
     runtime::SetDecimalSeparator(u'.');
     app_test::PortSandbox ports;
     sensor_sim::SimulatorConfig config;
@@ -142,5 +142,5 @@ TEST(SkinnedMainWindowPolling, ScreenshotWhilePolling)
     watch.stop();
     EXPECT_TRUE(shot) << "the window polled the simulated sensor and showed its reading";
     EXPECT_EQ(form.Label_Number->text(), "") << "switched off";
-    EXPECT_EQ(app::Unit1().Running, 0);
+    EXPECT_EQ(app_test::Unit1().Running, 0);
 }

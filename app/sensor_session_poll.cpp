@@ -1,17 +1,14 @@
 // The poll loop of a run: one reading per pass, then whatever sensor command
 // the user asked for meanwhile. Only this loop talks to the sensor, so
-// commands never interleave; the buttons merely raise request flags.
-#include "app/form1.h"
+// commands never interleave; the owner merely raises request flags.
+#include "app/sensor_session.h"
 
 #include "app/overload.h"
+#include "comm/comm.h"
+#include "app/reading_format.h"
 #include "app/reply_number.h"
-#include "app/system_colors.h"
-#include "app/unit1_state.h"
 #include "runtime/pump.h"
 #include "runtime/tick.h"
-
-#include <QApplication>
-#include <QPalette>
 
 #include <algorithm>
 
@@ -25,28 +22,31 @@ constexpr std::uint32_t kReferenceWaitMs = 200;
 constexpr std::uint32_t kFreqWaitMs = 500;
 constexpr std::uint32_t kConfirmPauseMs = 1000;
 constexpr std::uint32_t kFlashMs = 200;
-
-void setLabelLook(QLabel* label, bool bold, const QColor& color)
-{
-    QFont font = label->font();
-    font.setBold(bold);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-}
+// Steps of the wait between passes, so that a stop is seen soon.
+constexpr std::uint32_t kIntervalStepMs = 50;
 
 } // namespace
 
-void TForm1::Poll_Loop(std::uint32_t run)
+void SensorSession::Poll_Loop(std::uint32_t run)
 {
-    while (!Run_Over(run))
+    while (!Run_Over(run)) {
+        const std::uint32_t start = runtime::GetTickCount();
         Poll_Pass(run);
+        Wait_Interval(run, start);
+    }
 }
 
-void TForm1::Poll_Pass(std::uint32_t run)
+void SensorSession::Wait_Interval(std::uint32_t run, std::uint32_t passStart)
 {
-    Unit1State& u = Unit1();
+    const std::uint32_t due = passStart + fPassIntervalMs;
+    auto remaining = [due] { return static_cast<std::int32_t>(due - runtime::GetTickCount()); };
+    while (!Run_Over(run) && remaining() > 0)
+        Wait_Reply(std::min<std::uint32_t>(kIntervalStepMs, static_cast<std::uint32_t>(remaining())));
+}
+
+void SensorSession::Poll_Pass(std::uint32_t run)
+{
+    Unit1State& u = fState;
     u.Reply.clear();
     Send_Command("SENS:MEAS:POW?");
     Wait_Reply(kPollWaitMs);
@@ -55,14 +55,21 @@ void TForm1::Poll_Pass(std::uint32_t run)
     if (Run_Over(run))
         return;
     double reading = 0;
-    u.Reading = Try_Reply_To_Number(u.Reply, reading) ? reading : 0;
+    const bool isNumber = Try_Reply_To_Number(u.Reply, reading);
+    u.Reading = isNumber ? reading : 0;
     if (Is_Overload(u.Model, u.Reading)) {
         Flash_Overload();
         if (Run_Over(run))
             return;
     }
-    u.Display_Text = u.dBm_Mode == 1 ? Format_dBm(u.Reply) : Format_W(u.Reply);
-    Label3->setText(QString::fromStdString(u.Display_Text));
+    const SensorReading shown{u.Reply, isNumber, u.Reading, {}, u.Model};
+    u.Display_Text = u.dBm_Mode == 1 ? Format_dBm(u, u.Reply) : Format_W(u, u.Reply);
+    Display(u.Display_Text);
+    if (OnReading) {
+        SensorReading r = shown;
+        r.text = u.Display_Text;
+        OnReading(r);
+    }
     runtime::ProcessMessages();
 
     if (u.Cal_Request == 1)
@@ -77,30 +84,34 @@ void TForm1::Poll_Pass(std::uint32_t run)
         Frequency_Command(run);
 }
 
-void TForm1::Flash_Overload()
+void SensorSession::Flash_Overload()
 {
     Show_Status(kOverloadWarning);
-    setLabelLook(Label_Status, true, QColor(128, 0, 0));
+    if (OnOverloadLook)
+        OnOverloadLook(true);
     runtime::ProcessMessages();
     runtime::Sleep(kFlashMs);
-    setLabelLook(Label_Status, false, System_Color(SysColor::DarkShadow));
+    if (OnOverloadLook)
+        OnOverloadLook(false);
     Show_Status("i");
 }
 
 // Calibration and zeroing: the sensor confirms with "OK" within the wait.
 // The request is cleared after the answer, so a click during the wait is absorbed.
-void TForm1::Confirmed_Command(std::uint32_t run, const std::string& command, std::uint32_t waitMs,
-                               const std::string& okStatus, const std::string& errorStatus, std::int32_t& request)
+void SensorSession::Confirmed_Command(std::uint32_t run, const std::string& command, std::uint32_t waitMs,
+                                      const std::string& okStatus, const std::string& errorStatus,
+                                      std::int32_t& request)
 {
-    Unit1State& u = Unit1();
+    Unit1State& u = fState;
     u.Reply.clear();
     Send_Command(command);
-    Label3->setText("Wait...");
+    Display("Wait...");
     runtime::ProcessMessages();
     Wait_Reply(waitMs);
     if (Run_Over(run))
         return;
-    if (u.Reply == "OK") {
+    const bool ok = u.Reply == "OK";
+    if (ok) {
         Show_Status(okStatus);
         request = 0;
         runtime::Sleep(kConfirmPauseMs);
@@ -109,52 +120,48 @@ void TForm1::Confirmed_Command(std::uint32_t run, const std::string& command, st
         Show_Status(errorStatus);
         request = 0;
     }
+    if (OnAnswer)
+        OnAnswer(command, ok);
 }
 
 // Reference output on or off: nothing comes back that matters.
-void TForm1::Reference_Command(const std::string& command, std::int32_t& request)
+void SensorSession::Reference_Command(const std::string& command, std::int32_t& request)
 {
-    Unit1().Reply.clear();
+    fState.Reply.clear();
     Send_Command(command);
     request = 0;
     Wait_Reply(kReferenceWaitMs);
 }
 
-void TForm1::Frequency_Command(std::uint32_t run)
+void SensorSession::Frequency_Command(std::uint32_t run)
 {
-    Unit1State& u = Unit1();
-    std::string text = kEdit_Freq->text().toStdString();
+    Unit1State& u = fState;
+    std::string text = OnGetFrequency ? OnGetFrequency() : std::string();
     std::replace(text.begin(), text.end(), ',', '.');
     u.Reply.clear();
-    Send_Command("SENS:FREQ[" + text + "]");
+    const std::string command = "SENS:FREQ[" + text + "]";
+    Send_Command(command);
     u.Freq_Request = 0;
     Wait_Reply(kFreqWaitMs);
     if (Run_Over(run))
         return;
-    if (u.Reply == "OK") {
+    const bool ok = u.Reply == "OK";
+    if (ok) {
         Show_Status("SENS:FREQ:OK");
         u.Freq_Request = 0;
         runtime::Sleep(kConfirmPauseMs);
-        // Without focus the box shows no caret. Focus goes first: the skinned
-        // edit takes its section's colours when it loses focus.
-        if (QWidget* focused = QApplication::focusWidget())
-            focused->clearFocus();
-        Set_Freq_Colors(System_Color(SysColor::Window), System_Color(SysColor::DarkShadow));
+        if (OnFrequencyAnswer)
+            OnFrequencyAnswer(true);
         Show_Status("i");
     } else {
         Show_Status("SENS:FREQ:ERROR");
         u.Freq_Request = 0;
         runtime::ProcessMessages();
-        Set_Freq_Colors(QColor(255, 0, 0), Qt::white);
+        if (OnFrequencyAnswer)
+            OnFrequencyAnswer(false);
     }
-}
-
-void TForm1::Set_Freq_Colors(const QColor& background, const QColor& text)
-{
-    QPalette palette = kEdit_Freq->palette();
-    palette.setColor(QPalette::Base, background);
-    palette.setColor(QPalette::Text, text);
-    kEdit_Freq->setPalette(palette);
+    if (OnAnswer)
+        OnAnswer(command, ok);
 }
 
 } // namespace app
