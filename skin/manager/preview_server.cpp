@@ -193,7 +193,11 @@ void TkPreviewServer::finish(QLocalSocket* socket, const QString& failure)
     const std::optional<TkxSkinData> record = why.isEmpty() ? ParsePreviewRecord(bytes, &why) : std::nullopt;
     if (!record) {
         ++fDropped;
-        qCWarning(lcPreview).noquote() << "preview record dropped:" << why;
+        // Another instance looking whether someone listens connects and leaves at once.
+        if (bytes.isEmpty() && failure.isEmpty())
+            qCDebug(lcPreview) << "empty preview connection";
+        else
+            qCWarning(lcPreview).noquote() << "preview record dropped:" << why;
         return;
     }
     ++fAccepted;
