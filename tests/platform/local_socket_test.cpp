@@ -3,10 +3,10 @@
 #include "platform/local_socket.h"
 #include "platform/private_dir.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/used_up_descriptors.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <vector>
 
 namespace {
 
@@ -150,21 +149,12 @@ TEST(LocalListener, RunningOutOfDescriptorsLeavesTheListenerUsable)
     const int client = Connect(path);
     ASSERT_GE(client, 0);
 
-    // Use up every descriptor the process may have (under a lowered limit).
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-    rlimit low = saved;
-    low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 256);
-    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
-    std::vector<int> filler;
-    for (int fd; (fd = dup(client)) >= 0;)
-        filler.push_back(fd);
+    testing_support::UsedUpDescriptors usedUp(256);
+    ASSERT_TRUE(usedUp.Taken());
     int accepted = -1;
     std::string error;
     const platform::AcceptOutcome starved = platform::AcceptLocal(listener.fd, accepted, &error);
-    for (int fd : filler)
-        close(fd);
-    setrlimit(RLIMIT_NOFILE, &saved);
+    usedUp.Release();
     EXPECT_EQ(starved, platform::AcceptOutcome::OutOfResources) << error;
     EXPECT_EQ(platform::AcceptLocal(listener.fd, accepted), platform::AcceptOutcome::Accepted)
         << "the waiting peer is still there";

@@ -6,6 +6,7 @@
 #include "tests/skin_controls/test_skin.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/used_up_descriptors.h"
 #include "tools/skin_preview_send/preview_sender.h"
 
 #include <QApplication>
@@ -17,8 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -206,17 +205,9 @@ TEST(PreviewServer, KeepsListeningWhileOutOfDescriptors)
 
     // A sender connects while the program has no descriptor to spare: it
     // takes the last one, none is left for the server to accept it.
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-    rlimit low = saved;
-    low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 512);
-    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
-    std::vector<int> filler;
-    for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
-        filler.push_back(fd);
-    ASSERT_FALSE(filler.empty());
-    close(filler.back());
-    filler.pop_back();
+    testing_support::UsedUpDescriptors usedUp(512);
+    ASSERT_TRUE(usedUp.Taken());
+    usedUp.SpareOne();
     QLocalSocket sender;
     sender.connectToServer(server.Path());
     const bool connected = sender.state() == QLocalSocket::ConnectedState;
@@ -224,9 +215,7 @@ TEST(PreviewServer, KeepsListeningWhileOutOfDescriptors)
     sender.flush();
     QTest::qWait(600);  // several attempts to accept fail meanwhile
     const int deliveredWhileStarved = delivered;
-    for (int fd : filler)
-        close(fd);
-    setrlimit(RLIMIT_NOFILE, &saved);
+    usedUp.Release();
     ASSERT_TRUE(connected);
     EXPECT_EQ(deliveredWhileStarved, 0);
     EXPECT_TRUE(server.Listening());
