@@ -63,11 +63,18 @@ TEST_F(PollLoop, ShowsEachReadingFormattedForTheModelOncePerPass)
     ASSERT_TRUE(s.Run(30s));
     for (const char* shown : {"500.0 mW", "1.500 W", "-3.000 W", "000.0 uW"})
         EXPECT_TRUE(s.Seen([&](const Sample& x) { return x.display == shown && x.caption == "Off"; })) << shown;
-    // Each pass waits its full 600 ms for the answer.
-    for (long long gap : arrivalGapsMs(Sensor().Log(), "SENS:MEAS:POW?")) {
-        EXPECT_GE(gap, 595);
+    // Each pass waits its full 600 ms for the answer. A poll that reaches
+    // the sensor late (a busy machine) shortens the gap after it, so single
+    // gaps get a scheduling margin and their mean the tight bound.
+    const std::vector<long long> gaps = arrivalGapsMs(Sensor().Log(), "SENS:MEAS:POW?");
+    ASSERT_FALSE(gaps.empty());
+    long long total = 0;
+    for (long long gap : gaps) {
+        EXPECT_GE(gap, 450);
         EXPECT_LT(gap, 1200);
+        total += gap;
     }
+    EXPECT_GE(total / static_cast<long long>(gaps.size()), 585);
 }
 
 TEST_F(PollLoop, OverloadWarningFlashesAboveTheLimitOnly)
