@@ -14,7 +14,7 @@ std::uint32_t GetTickCount();
 void Sleep(std::uint32_t ms);
 
 // Real duration of one program millisecond: 1.0 is real time, 0.1 runs ten
-// times faster. Tests only.
+// times faster. Tests only. The tick count stays continuous across a change.
 void SetTimeScale(double realPerProgramMs);
 double TimeScale();
 

@@ -1,6 +1,8 @@
 // How much the skin loader adds to the work it cannot avoid, on the internal skin:
 //   unpack:     UnpackSkinArchive against inflating the same zlib streams with plain zlib calls
 //   whole load: unpack + options + images + model against unpack + decoding the images alone
+// and how loading grows with PARENTCLASS chains: the time per section of a
+// chain of 6,000 sections against one of 1,500 (linear: about 1x).
 //
 //   bench_skin_load [rounds]
 
@@ -94,6 +96,23 @@ void wholeLoad(const QByteArray& archive)
         std::abort();
 }
 
+// Sections S0 .. S<n-1>, each the child of the next, each with a border.
+skin::TkOptionsTable chainOptions(int sections)
+{
+    QString text = QStringLiteral("[GLOBALINFO]\r\nVERSION=10\r\n");
+    for (int i = 0; i < sections; ++i)
+        text += QStringLiteral("[S%1]\r\nPARENTCLASS=S%2\r\nBORDERSMASK=^0000^0000^0004^0004^0001^0001^0001^0001^1^0^1^0\r\n")
+                    .arg(i)
+                    .arg(i + 1);
+    return skin::TkOptionsTable::FromText(text);
+}
+
+void loadOptions(const skin::TkOptionsTable& options)
+{
+    skin::TkSkinModel model;
+    model.Load({&options, nullptr, {}});
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -119,5 +138,16 @@ int main(int argc, char** argv)
     std::printf("unpack + image decoding     %8.1f (%8.1f)\n", t[2].best, t[2].median());
     std::printf("whole load (model)          %8.1f (%8.1f)   %.2fx of unpack + decoding (target <= 1.5x)\n",
                 t[3].best, t[3].median(), t[3].best / t[2].best);
+
+    const skin::TkOptionsTable shortChain = chainOptions(1500), longChain = chainOptions(6000);
+    std::vector<Timing> c = timeInterleaved(std::max(3, rounds / 20), {
+        [&] { loadOptions(shortChain); },
+        [&] { loadOptions(longChain); },
+    });
+    std::printf("chain of 1,500 sections     %8.1f (%8.1f)   %.1f per section\n", c[0].best, c[0].median(),
+                c[0].best / 1500);
+    std::printf("chain of 6,000 sections     %8.1f (%8.1f)   %.1f per section, %.2fx the shorter chain's"
+                " (linear: about 1x)\n",
+                c[1].best, c[1].median(), c[1].best / 6000, (c[1].best / 6000) / (c[0].best / 1500));
     return 0;
 }

@@ -80,7 +80,7 @@ TkSkinManager::TkSkinManager(QObject* owner) : QObject(owner), fModel(std::make_
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
             fPreviewServer = std::make_unique<TkPreviewServer>();
             fPreviewServer->OnRecord = [this](const TkxSkinData& record) { QueuePreview(record); };
-            fPreviewServer->Listen(TkPreviewServer::DefaultPath());
+            fPreviewServer->ListenDefault();
         }
     }
     completeThirdLists();

@@ -1,53 +1,92 @@
 #include "skin/model/section_reader.h"
 
-#include <QVarLengthArray>
-
 #include <algorithm>
 
 namespace skin {
 namespace {
 
 const QString kParentClass = QStringLiteral("PARENTCLASS");
-// Skins nest a few levels; a longer chain is hostile input and would make
-// every key read walk it.
+// Real skins nest a few levels; deeper parents are not looked at.
 constexpr int kMaxChainDepth = 32;
-
-// Calls visit(section) for the section and its parents until visit returns true.
-template <typename Visit>
-void walkChain(const TkOptionsTable& table, const QString& start, Visit visit)
-{
-    QVarLengthArray<int, 16> seen;
-    QString current = start;
-    for (int index = table.IndexOfSection(current);
-         index >= 0 && !seen.contains(index) && seen.size() < kMaxChainDepth;
-         index = table.IndexOfSection(current)) {
-        if (visit(current))
-            return;
-        seen.append(index);
-        current = table.ReadString(current, kParentClass, QString());
-    }
-}
+constexpr int kUnknown = -2;
+constexpr int kNowhere = -1;
 
 } // namespace
 
+TkSectionReader::TkSectionReader(const TkOptionsTable& Table)
+    : fTable(Table), fParent(std::size_t(Table.SectionCount()), -1), fOnWalk(fParent.size(), 0)
+{
+    for (int i = 0; i < Table.SectionCount(); ++i) {
+        if (const QString* parent = ownValue(i, kParentClass); parent && !parent->isEmpty())
+            fParent[std::size_t(i)] = Table.IndexOfSection(*parent);
+    }
+}
+
+const QString* TkSectionReader::ownValue(int section, const QString& key) const
+{
+    const TkOptionsSection& s = fTable.Section(section);
+    const auto it = s.KeyIndex.constFind(key);
+    return it == s.KeyIndex.constEnd() ? nullptr : &s.Keys[std::size_t(*it)].Value;
+}
+
+bool TkSectionReader::holds(int section, const QString& key, Kind kind) const
+{
+    const QString* value = ownValue(section, key);
+    if (!value)
+        return false;
+    return kind == Kind::Text || ParseInt32(*value).value_or(-1) >= 0;
+}
+
+// Walks up from Start until a section with an answer: one that holds the key,
+// one worked out before, the end of the chain or a loop. Every section passed
+// on the way gets the same answer, one step further away. A loop's sections
+// all answer "nowhere": a walk from any of them covers the whole loop.
+int TkSectionReader::sourceOf(int start, const QString& key, Kind kind) const
+{
+    if (start < 0)
+        return -1;
+    std::vector<Source>& known = (kind == Kind::Number ? fNumbers : fTexts)[key];
+    if (known.empty())
+        known.assign(fParent.size(), Source{kUnknown, 0});
+    std::vector<int> walked;
+    Source found{kNowhere, 0};
+    for (int s = start; s >= 0; s = fParent[std::size_t(s)]) {
+        const Source& k = known[std::size_t(s)];
+        if (k.section != kUnknown) {
+            found = k;
+            break;
+        }
+        if (fOnWalk[std::size_t(s)])
+            break;
+        if (holds(s, key, kind)) {
+            found = known[std::size_t(s)] = Source{s, 0};
+            break;
+        }
+        fOnWalk[std::size_t(s)] = 1;
+        walked.push_back(s);
+    }
+    for (std::size_t i = walked.size(); i-- > 0;) {
+        const int steps = int(walked.size() - i);
+        fOnWalk[std::size_t(walked[i])] = 0;
+        known[std::size_t(walked[i])] =
+            found.section >= 0 ? Source{found.section, found.distance + steps} : Source{kNowhere, 0};
+    }
+    const Source& answer = known[std::size_t(start)];
+    return answer.section >= 0 && answer.distance < kMaxChainDepth ? answer.section : -1;
+}
+
 int TkSectionReader::readChainInt(const QString& Section, const QString& Key) const
 {
-    int value = -1;
-    walkChain(fTable, Section, [&](const QString& section) {
-        value = fTable.ReadInteger(section, Key, -1);
-        return value >= 0;
-    });
-    return value;
+    const int source = sourceOf(fTable.IndexOfSection(Section), Key, Kind::Number);
+    return source < 0 ? -1 : ParseInt32(*ownValue(source, Key)).value_or(-1);
 }
 
 std::optional<QString> TkSectionReader::readChainText(const QString& Section, const QString& Key) const
 {
-    std::optional<QString> value;
-    walkChain(fTable, Section, [&](const QString& section) {
-        value = fTable.Value(section, Key);
-        return value.has_value();
-    });
-    return value;
+    const int source = sourceOf(fTable.IndexOfSection(Section), Key, Kind::Text);
+    if (source < 0)
+        return std::nullopt;
+    return *ownValue(source, Key);
 }
 
 int TkSectionReader::ReadInt(const QString& Section, const QString& Key, int Default, int Limit) const

@@ -43,30 +43,53 @@ void TkSkinModel::Clear()
     ConstData.Reset();
 }
 
+void TkSkinModel::indexSections() const
+{
+    if (fSectionsIndexed == gd.size())
+        return;
+    fSectionByName.clear();
+    for (std::size_t i = gd.size(); i-- > 0;)
+        fSectionByName.insert(gd[i].ClassName, int(i));  // the first of a name wins
+    fParentOf.assign(gd.size(), -1);
+    for (std::size_t i = 0; i < gd.size(); ++i) {
+        if (!gd[i].ParentClass.isEmpty())
+            fParentOf[i] = fSectionByName.value(gd[i].ParentClass, -1);
+    }
+    fSectionsIndexed = gd.size();
+}
+
 int TkSkinModel::GetSkinIndex(const QString& SkinSection) const
 {
     if (SkinSection.isEmpty())
         return -1;
-    if (fSectionsIndexed != gd.size()) {
-        fSectionByName.clear();
-        for (std::size_t i = gd.size(); i-- > 0;)
-            fSectionByName.insert(gd[i].ClassName, int(i));  // the first of a name wins
-        fSectionsIndexed = gd.size();
-    }
+    indexSections();
     return fSectionByName.value(SkinSection, -1);
+}
+
+int TkSkinModel::parentOf(int SkinIndex) const
+{
+    indexSections();
+    return fParentOf[std::size_t(SkinIndex)];
 }
 
 const std::vector<int>& TkSkinModel::elementsOf(int SkinIndex) const
 {
     if (fElementsIndexed != ma.size()) {
-        fElementsBySection.clear();
-        for (std::size_t i = 0; i < ma.size(); ++i)
-            fElementsBySection[ma[i].SkinIndex].push_back(int(i));
+        fElementsBySection.assign(gd.size(), {});
+        for (std::size_t i = 0; i < ma.size(); ++i) {
+            const int section = ma[i].SkinIndex;
+            if (section >= 0) {
+                if (std::size_t(section) >= fElementsBySection.size())
+                    fElementsBySection.resize(std::size_t(section) + 1);
+                fElementsBySection[std::size_t(section)].push_back(int(i));
+            }
+        }
         fElementsIndexed = ma.size();
     }
     static const std::vector<int> none;
-    const auto it = fElementsBySection.constFind(SkinIndex);
-    return it == fElementsBySection.constEnd() ? none : *it;
+    return SkinIndex >= 0 && std::size_t(SkinIndex) < fElementsBySection.size()
+        ? fElementsBySection[std::size_t(SkinIndex)]
+        : none;
 }
 
 // Runs match(skinIndex) on the section and its parents, stopping at a parent
@@ -81,10 +104,9 @@ int TkSkinModel::findInChain(int SkinIndex, const QString& StopAt, Match match) 
         const int found = match(SkinIndex);
         if (found >= 0)
             return found;
-        const QString& parent = gd[std::size_t(SkinIndex)].ParentClass;
-        if (parent.isEmpty() || (!StopAt.isNull() && parent == StopAt))
+        if (!StopAt.isNull() && gd[std::size_t(SkinIndex)].ParentClass == StopAt)
             return -1;
-        SkinIndex = GetSkinIndex(parent);
+        SkinIndex = parentOf(SkinIndex);
     }
     return -1;
 }

@@ -125,14 +125,17 @@ private:
     void initElementData();
     void applyFallbacks();
 
+    void indexSections() const;
+    int parentOf(int SkinIndex) const;
     const std::vector<int>& elementsOf(int SkinIndex) const;
     void invalidateLookups() const { fSectionsIndexed = fElementsIndexed = std::size_t(-1); }
 
     TkLoadSource fSource;
     // Lookup caches, rebuilt whenever gd or ma has changed size.
     mutable QHash<QString, int> fSectionByName;
+    mutable std::vector<int> fParentOf;  // the section ParentClass names, -1 when none
     mutable std::size_t fSectionsIndexed = 0;
-    mutable QHash<int, std::vector<int>> fElementsBySection;
+    mutable std::vector<std::vector<int>> fElementsBySection;
     mutable std::size_t fElementsIndexed = 0;
 };
 

@@ -65,12 +65,18 @@ TEST_F(PollLoop, ShowsEachReadingFormattedForTheModelOncePerPass)
     // model's last range, a view that never stands before the first reading.
     for (const char* shown : {"500.0 mW", "1.500 W", "-3.000 W", "00.00 mW"})
         EXPECT_TRUE(s.Seen([&](const Sample& x) { return x.display == shown && x.caption == "Off"; })) << shown;
-    // Each pass waits its full 600 ms for the answer (the far end notes each
-    // arrival a little late at times, so one gap may look a little short).
-    for (long long gap : arrivalGapsMs(Sensor().Log(), "SENS:MEAS:POW?")) {
-        EXPECT_GE(gap, 600 - 50);
+    // Each pass waits its full 600 ms for the answer. A poll that reaches
+    // the sensor late (a busy machine) shortens the gap after it, so single
+    // gaps get a scheduling margin and their mean the tight bound.
+    const std::vector<long long> gaps = arrivalGapsMs(Sensor().Log(), "SENS:MEAS:POW?");
+    ASSERT_FALSE(gaps.empty());
+    long long total = 0;
+    for (long long gap : gaps) {
+        EXPECT_GE(gap, 450);
         EXPECT_LT(gap, 600 + 1500);
+        total += gap;
     }
+    EXPECT_GE(total / static_cast<long long>(gaps.size()), 585);
 }
 
 // The unit button is stored hidden; made visible it switches the running
@@ -262,12 +268,16 @@ TEST_F(PollLoop, PulledCableKeepsTheProgramRunningAndTheSensorIsFoundAgainOnceBa
 
 TEST_F(PollLoop, CloseRequestIsHeldUntilTheLoopHasEnded)
 {
-    Speed_Up(4);
+    // Connecting runs in real time, so that its short answer windows hold on
+    // a busy machine; the polls the held close waits through run faster.
     Sensor_With("KVAM-32/2", PowerProfile::Constant(0.5));
     app::TForm1& form = Open_Window();
     e2e::Scenario s(form);
     Connect(s);
-    s.Do("close the window", [&] { form.close(); });
+    s.Do("speed up and close the window", [&] {
+        Speed_Up(4);
+        form.close();
+    });
     Polls(s, 2);
     s.Do("still open and polling", [&] {
         EXPECT_TRUE(form.isVisible());

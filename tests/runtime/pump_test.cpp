@@ -46,4 +46,21 @@ TEST(Tick, SleepBlocksForItsTime)
     EXPECT_LT(elapsed, 200u + 1500u);
 }
 
+TEST(Tick, ChangingTheScaleKeepsTheTickCountContinuous)
+{
+    // A test that speeds time up in the middle of a run must not make a
+    // running wait end at once, nor one end never when it slows time down.
+    const std::uint32_t before = runtime::GetTickCount();
+    runtime::SetTimeScale(1.0 / 40);
+    const std::uint32_t faster = runtime::GetTickCount();
+    runtime::Sleep(2000);  // 50 ms of real time
+    const std::uint32_t later = runtime::GetTickCount();
+    runtime::SetTimeScale(1.0);
+    const std::uint32_t slower = runtime::GetTickCount();
+    EXPECT_LT(std::int32_t(faster - before), 100) << "no jump ahead";
+    EXPECT_GE(std::int32_t(later - faster), 2000);
+    EXPECT_GE(std::int32_t(slower - later), 0) << "never backwards";
+    EXPECT_LT(std::int32_t(slower - later), 100);
+}
+
 } // namespace

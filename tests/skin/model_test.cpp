@@ -102,6 +102,69 @@ TEST(SectionReader, InheritsThroughParentClassAndEndsOnLoops)
     EXPECT_EQ(r.ReadIntNoDefault("A", "OUTOFFSL"), -1);
 }
 
+// The rule a reader follows, walked afresh for every read.
+std::optional<QString> walkedValue(const TkOptionsTable& t, const QString& start, const QString& key, bool number)
+{
+    QList<int> seen;
+    QString current = start;
+    for (int index = t.IndexOfSection(current); index >= 0 && !seen.contains(index) && seen.size() < 32;
+         index = t.IndexOfSection(current)) {
+        const auto value = t.Value(current, key);
+        if (value && (!number || ParseInt32(*value).value_or(-1) >= 0))
+            return value;
+        seen.append(index);
+        current = t.ReadString(current, "PARENTCLASS", QString());
+        if (current.isEmpty())
+            break;
+    }
+    return std::nullopt;
+}
+
+TEST(SectionReader, ReadsWhatAWalkFromEachSectionFindsInWhateverOrder)
+{
+    // Chains longer than the 32 sections a walk looks at, with values near
+    // both ends, loops entered from a tail, self parents, negative numbers
+    // and parents that are no section.
+    QString text;
+    for (int i = 0; i < 80; ++i) {
+        text += QStringLiteral("[C%1]\r\nPARENTCLASS=C%2\r\n").arg(i).arg(i + 1);
+        if (i % 37 == 5)
+            text += QStringLiteral("COLOR=%1\r\nFLAG=x%1\r\n").arg(i);
+        if (i == 70)
+            text += QStringLiteral("SIZE=-3\r\n");
+        if (i == 79)
+            text += QStringLiteral("SIZE=7\r\n");
+    }
+    text += u"[L0]\r\nPARENTCLASS=L1\r\n[L1]\r\nPARENTCLASS=L2\r\nSIZE=-1\r\n[L2]\r\nPARENTCLASS=L0\r\n"
+            u"[T0]\r\nPARENTCLASS=T1\r\n[T1]\r\nPARENTCLASS=L1\r\nFLAG=t\r\n"
+            u"[SELF]\r\nPARENTCLASS=SELF\r\n[LOST]\r\nPARENTCLASS=NOWHERE\r\nSIZE=x\r\n"_qs;
+    const TkOptionsTable t = TkOptionsTable::FromText(text);
+    QStringList names;
+    for (const TkOptionsSection& section : t.Sections())
+        names << section.Name;
+    QStringList reversed(names.rbegin(), names.rend());
+    for (const QStringList& order : {names, reversed}) {
+        const TkSectionReader r(t);
+        for (const QString& section : order) {
+            for (const char* key : {"COLOR", "SIZE"}) {
+                const auto walked = walkedValue(t, section, key, true);
+                EXPECT_EQ(r.ReadIntNoDefault(section, key), walked ? ParseInt32(*walked).value_or(-1) : -1)
+                    << section.toStdString() << " " << key;
+            }
+            const auto flag = walkedValue(t, section, "FLAG", false);
+            EXPECT_EQ(r.ReadText(section, "FLAG", "none"), flag.value_or("none")) << section.toStdString();
+        }
+    }
+    const TkSectionReader r(t);
+    EXPECT_EQ(r.ReadInt("C0", "COLOR", -9), 5);
+    EXPECT_EQ(r.ReadInt("C11", "COLOR", -9), 42) << "the 32nd section of the walk";
+    EXPECT_EQ(r.ReadInt("C10", "COLOR", -9), -9) << "the 33rd is not looked at";
+    EXPECT_EQ(r.ReadInt("C40", "SIZE", -9), -9) << "the value 30 sections up is negative, the next is 39 up";
+    EXPECT_EQ(r.ReadInt("C60", "SIZE", -9), 7);
+    EXPECT_EQ(r.ReadText("T0", "FLAG", "none"), "t");
+    EXPECT_EQ(r.ReadInt("T0", "SIZE", -9), -9);
+}
+
 TEST(SkinModel, SectionsInheritColourAndStates)
 {
     const LoadedSkin skin(

@@ -17,8 +17,8 @@ int main(int argc, char** argv)
     }
     QString error;
     const QByteArray record = skin_preview::RecordForFolder(args[1], &error);
-    const QString socket = args.size() == 3 ? args[2] : skin::TkPreviewServer::DefaultPath();
-    if (record.isEmpty() || !skin_preview::SendRecord(socket, record, &error)) {
+    const QString socket = args.size() == 3 ? args[2] : skin::TkPreviewServer::DefaultPath(&error);
+    if (record.isEmpty() || socket.isEmpty() || !skin_preview::SendRecord(socket, record, &error)) {
         std::fprintf(stderr, "skin_preview_send: %s\n", qPrintable(error));
         return 1;
     }
