@@ -42,8 +42,6 @@ public:
     using comm::TcmComm::RaiseFatalError;
     using comm::TcmComm::WriteLog;
     using comm::TcmComm::WriteLogFmt;
-
-    platform::Handle DeviceHandle() const { return fHandle.load(); }
 };
 
 class ProbeProcessor : public comm::TcmCustomDataProcessor {
