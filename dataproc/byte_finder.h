@@ -16,6 +16,8 @@ public:
     // Position of the first ch at or after from, or the chunk's length.
     std::size_t Next(std::uint8_t ch, std::size_t from)
     {
+        if (from < fLen && fData[from] == ch)
+            return from;  // a marker right where the last packet ended
         const std::uint64_t bit = std::uint64_t(1) << (ch & 63);
         std::uint64_t& known = fKnown[ch >> 6];
         if ((known & bit) && fNext[ch] >= from)

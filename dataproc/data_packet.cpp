@@ -18,12 +18,27 @@ void TcmDataPacket::SetPacketBegin(const std::string& value)
 {
     fPacketBegin = value;
     fPacketBeginLength = static_cast<std::int32_t>(value.size());
+    fBeginChanged = true;
 }
 
 void TcmDataPacket::SetPacketEnd(const std::string& value)
 {
     fPacketEnd = value;
     fPacketEndLength = static_cast<std::int32_t>(value.size());
+    fEndChanged = true;
+}
+
+void TcmDataPacket::Arm(comm::TCommEventNew& matcher, const std::string& marker, bool& changed)
+{
+    // The matchers keep their marker from packet to packet; a changed one is taken now.
+    if (changed) {
+        matcher.SetEvent(marker);
+        EnsureCapacity(marker.size());  // a begin marker is kept in the buffer as it comes
+        changed = false;
+    } else {
+        matcher.Reset();
+    }
+    fEvent = &matcher;
 }
 
 void TcmDataPacket::SetPacketLengthMax(std::int32_t value)
@@ -32,10 +47,10 @@ void TcmDataPacket::SetPacketLengthMax(std::int32_t value)
     if (value == fPacketLengthMax)
         return;
     fPacketLengthMax = value;
-    fDataBuffer.assign(std::max<std::size_t>(std::size_t(value), fEvent.Event().size()), 0);
+    fDataBuffer.assign(std::max<std::size_t>(std::size_t(value), fBeginEvent.Event().size()), 0);
     fDataLength = 0;
     // A marker partly seen belongs to the bytes just dropped.
-    fEvent.Reset();
+    fEvent->Reset();
 }
 
 void TcmDataPacket::EnsureCapacity(std::size_t n)
@@ -79,10 +94,10 @@ void TcmDataPacket::Reset()
 {
     fDataLength = 0;
     ++fResets;
-    fOnPacketLengthOnce = OnPacketLength;
+    if (OnPacketLength || fOnPacketLengthOnce)
+        fOnPacketLengthOnce = OnPacketLength;
     if (!fPacketBegin.empty()) {
-        fEvent.SetEvent(fPacketBegin);
-        EnsureCapacity(fPacketBegin.size());
+        Arm(fBeginEvent, fPacketBegin, fBeginChanged);
         fState = dpsWaitBegin;
     } else {
         fState = NextStateAfterBegin();
@@ -92,7 +107,7 @@ void TcmDataPacket::Reset()
 TcmDataPacketState TcmDataPacket::NextStateAfterBegin()
 {
     if (!fPacketEnd.empty()) {
-        fEvent.SetEvent(fPacketEnd);
+        Arm(fEndEvent, fPacketEnd, fEndChanged);
         return dpsWaitEnd;
     }
     if (fPacketLength > 0 || fOnPacketLengthOnce)
@@ -104,7 +119,7 @@ TcmDataPacketState TcmDataPacket::NextStateAfterBegin()
 
 bool TcmDataPacket::IsPossible() const
 {
-    return fDataLength > 0 || fEvent.IsPossible();
+    return fDataLength > 0 || fEvent->IsPossible();
 }
 
 void TcmDataPacket::Collect(std::uint8_t ch)
@@ -135,7 +150,7 @@ bool TcmDataPacket::IsPacket(std::uint8_t ch)
         complete = BeginMatched(ch);
         break;
     case dpsWaitEnd:
-        complete = fEvent.IsEvent(ch, fWildChar);
+        complete = fEvent->IsEvent(ch, fWildChar);
         break;
     }
     if (complete)
@@ -161,18 +176,22 @@ bool TcmDataPacket::LengthReached(std::uint8_t ch)
     return fDataLength >= fPacketLength;
 }
 
-bool TcmDataPacket::BeginMatched(std::uint8_t ch)
+bool TcmDataPacket::MatchBeginByte(std::uint8_t ch)
 {
-    const bool matched = fEvent.IsEvent(ch, fWildChar);
-    const auto markerLength = static_cast<std::int32_t>(fEvent.Event().size());
+    const bool matched = fEvent->IsEvent(ch, fWildChar);
     // Keep the bytes as received: a wildcard position holds the byte that came.
     if (matched)
-        fDataBuffer[std::size_t(markerLength - 1)] = ch;
-    else if (fEvent.Position() > 1)
-        fDataBuffer[std::size_t(fEvent.Position() - 2)] = ch;
-    if (!matched)
+        fDataBuffer[fEvent->Event().size() - 1] = ch;
+    else if (fEvent->Position() > 1)
+        fDataBuffer[std::size_t(fEvent->Position() - 2)] = ch;
+    return matched;
+}
+
+bool TcmDataPacket::BeginMatched(std::uint8_t ch)
+{
+    if (!MatchBeginByte(ch))
         return false;
-    fDataLength = markerLength;
+    fDataLength = static_cast<std::int32_t>(fEvent->Event().size());
     fState = NextStateAfterBegin();
     return fState == dpsInactive ||
            (fState == dpsWaitLength && fPacketLength > 0 && fDataLength >= fPacketLength);
@@ -186,49 +205,6 @@ void TcmDataPacket::Trim()
         std::memmove(fDataBuffer.data(), fDataBuffer.data() + (fDataLength - fPacketLength),
                      std::size_t(fPacketLength));
         fDataLength = fPacketLength;
-    }
-}
-
-// --- runs of bytes ------------------------------------------------------------
-
-std::size_t TcmDataPacket::QuietLength(ByteFinder& finder, std::size_t from, std::size_t limit) const
-{
-    if (!fActive || fState == dpsInactive || fState == dpsWaitTimeout)
-        return limit;
-    if (fState == dpsWaitLength) {
-        if (fOnPacketLengthOnce)
-            return 0;
-        const std::int64_t room = std::int64_t(fPacketLength) - fDataLength - 1;
-        return room <= 0 ? 0 : std::min<std::size_t>(limit, std::size_t(room));
-    }
-    if (fEvent.IsPossible())
-        return 0;
-    const std::string& marker = fEvent.Event();
-    if (marker.empty())
-        return limit;
-    const auto first = static_cast<std::uint8_t>(marker[0]);
-    if (fWildChar != 0 && first == fWildChar)
-        return 0;
-    return std::min(limit, finder.Next(first, from) - from);
-}
-
-void TcmDataPacket::TakeQuiet(const std::uint8_t* data, std::size_t n)
-{
-    // Waiting for a begin marker collects nothing; its matcher stays at the start.
-    if (!fActive || fState == dpsInactive || fState == dpsWaitBegin)
-        return;
-    while (n > 0) {
-        if (fDataLength >= fPacketLengthMax) {
-            fDataLength = 0;  // the overlong rule of Collect: this byte is dropped too
-            ++data;
-            --n;
-            continue;
-        }
-        const std::size_t take = std::min(n, std::size_t(fPacketLengthMax - fDataLength));
-        std::memcpy(fDataBuffer.data() + fDataLength, data, take);
-        fDataLength += static_cast<std::int32_t>(take);
-        data += take;
-        n -= take;
     }
 }
 

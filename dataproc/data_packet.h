@@ -3,9 +3,9 @@
 // how it ends (a marker, a length, a length a handler decides, or a pause),
 // and the bytes collected for the packet being received.
 //
-// Bytes are offered one at a time (IsPacket). Runs of bytes that can change
-// nothing but the collected data are also taken in bulk (QuietLength and
-// TakeQuiet), with the same result as feeding them one by one.
+// Bytes are offered one at a time (IsPacket). The collection may also take
+// runs of bytes in bulk (packet_runs.cpp), with the same result as feeding
+// them one by one.
 
 #include "comm/event_matcher.h"
 #include "dataproc/byte_finder.h"
@@ -92,21 +92,43 @@ public:
     // begin marker nor a length of its own to wait for.
     void Trim();
 
-    // How many of the next `limit` bytes (the chunk from `from` on) this
-    // definition would only collect, without completing or changing state.
-    std::size_t QuietLength(ByteFinder& finder, std::size_t from, std::size_t limit) const;
-    // Takes such a run as IsPacket would, byte by byte.
-    void TakeQuiet(const std::uint8_t* data, std::size_t n);
-
     TcmDataPacketLengthEvent OnPacketLength;
 
 private:
     friend class TcmDataPackets;
 
+    // The bulk path (packet_runs.cpp), driven by the collection.
+    // What the chunk holds for this definition from `from` on: `quiet` bytes
+    // it would only collect, then, when `event` is set, a byte that completes
+    // its marker or its length (with nothing but collecting on the way).
+    struct Run {
+        std::size_t quiet;
+        bool event;
+    };
+    Run Scan(ByteFinder& finder, const std::uint8_t* data, std::size_t from, std::size_t len) const;
+    // Takes n bytes, at most the run's quiet ones, as IsPacket would one by one.
+    void TakeQuiet(const std::uint8_t* data, std::size_t n);
+    // Takes the quiet bytes and the event byte (n = quiet + 1) as IsPacket
+    // would; true when the packet is complete.
+    bool TakeEvent(const std::uint8_t* data, std::size_t n);
+    // Whether the event byte of a run completes the packet (a begin marker may only start it).
+    bool EventCompletes() const;
+    // For a definition alone in its list: takes runs and their events from
+    // `from` on until the packet is complete, the chunk ends, or a byte needs
+    // IsPacket (the one after those taken). Returns how many bytes it took.
+    std::size_t TakeAlone(ByteFinder& finder, const std::uint8_t* data, std::size_t from, std::size_t len,
+                          bool& complete);
+
     TcmDataPacketState NextStateAfterBegin();
     void Collect(std::uint8_t ch);
     bool LengthReached(std::uint8_t ch);
     bool BeginMatched(std::uint8_t ch);
+    // Feeds a byte of the begin marker's matcher, keeping it as received.
+    bool MatchBeginByte(std::uint8_t ch);
+    // Collect for n bytes.
+    void Append(const std::uint8_t* data, std::size_t n);
+    bool MarkerAt(const std::uint8_t* data) const;
+    void Arm(comm::TCommEventNew& matcher, const std::string& marker, bool& changed);
     void EnsureCapacity(std::size_t n);
 
     std::string fCaption;
@@ -115,7 +137,12 @@ private:
     std::int32_t fPacketLength = 0;
     bool fActive = true;
     bool fResetOthers = false;
-    comm::TCommEventNew fEvent;
+    // One matcher per marker, so starting a packet copies no marker.
+    comm::TCommEventNew fBeginEvent;
+    comm::TCommEventNew fEndEvent;
+    comm::TCommEventNew* fEvent = &fBeginEvent;  // the one the state waits on
+    bool fBeginChanged = true;
+    bool fEndChanged = true;
     TcmDataPacketState fState = dpsInactive;
     std::vector<std::uint8_t> fDataBuffer;
     std::int32_t fDataLength = 0;

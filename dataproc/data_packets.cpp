@@ -16,11 +16,6 @@ TcmDataPackets::Walk::~Walk()
         fPackets.fRetired.clear();
 }
 
-TcmDataPacket* TcmDataPackets::Items(int index) const
-{
-    return index >= 0 && index < Count() ? fItems[std::size_t(index)].get() : nullptr;
-}
-
 void TcmDataPackets::SetItems(int index, const TcmDataPacket& source)
 {
     if (TcmDataPacket* item = Items(index))
@@ -151,26 +146,6 @@ int TcmDataPackets::FindTimeoutPacket()
             return i;
     }
     return -1;
-}
-
-std::size_t TcmDataPackets::QuietLength(ByteFinder& finder, std::size_t from, std::size_t limit) const
-{
-    for (const auto& item : fItems) {
-        limit = item->QuietLength(finder, from, limit);
-        if (limit == 0)
-            break;
-    }
-    return limit;
-}
-
-void TcmDataPackets::TakeQuiet(const std::uint8_t* data, std::size_t n)
-{
-    bool possible = false;
-    for (const auto& item : fItems) {
-        item->TakeQuiet(data, n);
-        possible = possible || item->IsPossible();
-    }
-    fIsPacketPossible = possible;
 }
 
 } // namespace dataproc

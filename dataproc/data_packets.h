@@ -24,7 +24,10 @@ public:
     TcmDataProtocol* Owner() const { return fDataProcessor; }
     int Count() const { return static_cast<int>(fItems.size()); }
     // Nothing for an index outside the collection.
-    TcmDataPacket* Items(int index) const;
+    TcmDataPacket* Items(int index) const
+    {
+        return index >= 0 && index < Count() ? fItems[std::size_t(index)].get() : nullptr;
+    }
     // Copies source's settings into the definition at index.
     void SetItems(int index, const TcmDataPacket& source);
     int IndexOf(const TcmDataPacket* item) const;
@@ -48,9 +51,15 @@ public:
     // The first active definition ending by a pause that holds bytes (trimmed), or -1.
     int FindTimeoutPacket();
 
-    // Takes n bytes that complete nothing in bulk; see TcmDataPacket::QuietLength.
-    std::size_t QuietLength(ByteFinder& finder, std::size_t from, std::size_t limit) const;
-    void TakeQuiet(const std::uint8_t* data, std::size_t n);
+    // Takes, in one go, the bytes from pos on that each definition would only
+    // collect, and a marker or length completed right after them when no
+    // other definition has anything to do with that byte.
+    struct Step {
+        std::size_t taken = 0;
+        int completed = -1;      // the definition the last byte taken completed
+        bool byteByByte = false;  // the byte after the ones taken needs IsPacket
+    };
+    Step Advance(ByteFinder& finder, const std::uint8_t* data, std::size_t pos, std::size_t len);
 
     // Keeps deleted definitions alive while it exists.
     class Walk {
@@ -65,6 +74,8 @@ public:
     };
 
 private:
+    static constexpr std::size_t kMaxScanned = 8;  // more definitions go byte by byte at each event
+    Step TakeQuietRun(const std::uint8_t* data, std::size_t n, bool byteByByte);
     std::unique_ptr<TcmDataPacket> Release(int index);
     void Retire(std::unique_ptr<TcmDataPacket> item);
 

@@ -92,7 +92,7 @@ void TcmDataProtocol::CutBytewise(const std::uint8_t* data, std::uint32_t len)
         const int n = std::clamp(DecodeByte(data[i], decodedBuffer), 0, 2);
         std::copy_n(decodedBuffer.begin(), n, decoded.begin());  // a handler may feed bytes again
         for (int k = 0; k < n; ++k) {
-            ProcessOne(decoded[std::size_t(k)]);
+            Captured([&] { ProcessByte(decoded[std::size_t(k)]); });
             if (!Active())
                 return;
         }
@@ -104,23 +104,22 @@ void TcmDataProtocol::CutInBulk(const std::uint8_t* data, std::uint32_t len)
     ByteFinder finder(data, len);
     std::size_t pos = 0;
     while (pos < len) {
-        const std::size_t run = fPackets.QuietLength(finder, pos, len - pos);
-        if (run > 0) {
-            fPackets.TakeQuiet(data + pos, run);
-            pos += run;
-            if (pos == len)
-                return;
-        }
-        ProcessOne(data[pos++]);
+        const TcmDataPackets::Step step = fPackets.Advance(finder, data, pos, len);
+        pos += step.taken;
+        if (step.completed >= 0)
+            Captured([&] { PacketCompleted(step.completed); });
+        else if (step.byteByByte)
+            Captured([&] { ProcessByte(data[pos++]); });
         if (!Active())
             return;
     }
 }
 
-void TcmDataProtocol::ProcessOne(std::uint8_t ch)
+template <class F>
+void TcmDataProtocol::Captured(F&& work)
 {
     try {
-        ProcessByte(ch);
+        work();
     } catch (...) {
         // The other packets of the chunk still count; the first error is raised at its end.
         if (!fChunkError)
@@ -131,8 +130,13 @@ void TcmDataProtocol::ProcessOne(std::uint8_t ch)
 int TcmDataProtocol::ProcessByte(std::uint8_t ch)
 {
     const int index = fPackets.IsPacket(ch);
-    if (index < 0)
-        return index;
+    if (index >= 0)
+        PacketCompleted(index);
+    return index;
+}
+
+void TcmDataProtocol::PacketCompleted(int index)
+{
     TcmDataPacket* packet = fPackets.Items(index);
     try {
         DoDataPacket(index);
@@ -143,7 +147,6 @@ int TcmDataProtocol::ProcessByte(std::uint8_t ch)
     }
     StartAsyncTimer(0);
     ResetIfStillThere(packet);
-    return index;
 }
 
 void TcmDataProtocol::ResetIfStillThere(TcmDataPacket* packet)

@@ -69,8 +69,11 @@ protected:
 private:
     void CutBytewise(const std::uint8_t* data, std::uint32_t len);
     void CutInBulk(const std::uint8_t* data, std::uint32_t len);
-    // Runs ProcessByte; a raised error is kept for the end of the chunk.
-    void ProcessOne(std::uint8_t ch);
+    // Runs work; a raised error is kept for the end of the chunk.
+    template <class F>
+    void Captured(F&& work);
+    // Reports the definition at index and starts it over.
+    void PacketCompleted(int index);
     void ResetIfStillThere(TcmDataPacket* packet);
 
     TcmDataPackets fPackets{this};
