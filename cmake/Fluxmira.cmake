@@ -38,3 +38,49 @@ function(fluxmira_test name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;FLUXMIRA_ARTIFACTS=${PROJECT_BINARY_DIR}/artifacts"
     LABELS "${ARG_LABELS}")
 endfunction()
+
+# --- Installation ---------------------------------------------------------
+include(GNUInstallDirs)
+
+# The name the desktop knows the program by: desktop entry, icon, metainfo.
+set(FLUXMIRA_APP_ID io.github.fluxmira.Fluxmira)
+set(FLUXMIRA_ICON_SIZES 16 22 24 32 48 64 128 256)
+
+# Everything `cmake --install` takes; scripts/package builds only this.
+add_custom_target(fluxmira_installables)
+
+# fluxmira_install_program(target MAN page.<section>)
+# Installs the program to bin/ and its manual page, compressed, to
+# share/man/man<section>/, and lists both among the installed programs
+# (<build>/installed_programs.txt) that the installation test expects.
+function(fluxmira_install_program target)
+  cmake_parse_arguments(ARG "" "MAN" "" ${ARGN})
+  if(NOT ARG_MAN)
+    message(FATAL_ERROR "fluxmira_install_program(${target}): every installed program needs a MAN page")
+  endif()
+  cmake_path(GET ARG_MAN FILENAME page)
+  cmake_path(GET ARG_MAN EXTENSION LAST_ONLY section)
+  string(SUBSTRING "${section}" 1 -1 section)
+  set(copy ${CMAKE_CURRENT_BINARY_DIR}/man/${page})
+  add_custom_command(OUTPUT ${copy}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_MAN} ${copy}
+    COMMAND gzip -9nf ${copy}
+    DEPENDS ${ARG_MAN}
+    VERBATIM)
+  add_custom_target(${target}_man ALL DEPENDS ${copy}.gz)
+  add_dependencies(fluxmira_installables ${target} ${target}_man)
+
+  install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${copy}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
+  set_property(GLOBAL APPEND PROPERTY FLUXMIRA_INSTALLED_PROGRAMS
+    "${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:${target}>"
+    "${CMAKE_INSTALL_MANDIR}/man${section}/${page}.gz")
+endfunction()
+
+# Written once every folder has been read, so programs added anywhere count.
+function(_fluxmira_write_installed_programs)
+  get_property(files GLOBAL PROPERTY FLUXMIRA_INSTALLED_PROGRAMS)
+  list(JOIN files "\n" text)
+  file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/installed_programs.txt CONTENT "${text}\n")
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL _fluxmira_write_installed_programs)
