@@ -9,7 +9,7 @@
 #include "runtime/synchronize.h"
 #include "runtime/tick.h"
 #include "tests/comm/log_lines.h"
-#include "tests/comm/port_fixture.h"
+#include "tests/dataproc/gui_port_test.h"
 #include "tests/comm/pump_until.h"
 
 #include <gtest/gtest.h>
@@ -159,19 +159,19 @@ TEST(ProcessorTimer, FiresOncePerStartAndStopsOnZero)
 
 // --- on a real port ------------------------------------------------------------------
 
-class ProcessorPortTest : public comm_test::PortTest {
+class ProcessorPortTest : public GuiPortTest {
 protected:
-    void SetUp() override
-    {
-        PortTest::SetUp();
-        UseAppSettings();
-        com->SetUseMainThread(true);
-        received.Attach(*com);
-    }
     void TearDown() override
     {
         runtime::SetTimeScale(1.0);
-        PortTest::TearDown();
+        GuiPortTest::TearDown();
+    }
+    // Attaches the processor to the port, logging into the fixture's log, and opens the port.
+    void AttachAndOpen(TcmCustomDataProcessor& processor)
+    {
+        processor.SetLog(&Log());
+        com->SetDataProcessor(&processor);
+        OpenOrFail();
     }
     void OpenAndClose()
     {
@@ -183,7 +183,7 @@ protected:
 
 TEST_F(ProcessorPortTest, PrefixesAndNoticesOncePerOpenAndClose)
 {
-    auto& log = AttachLog();
+    auto& log = Log();
     ProbeProcessor base;
     dataproc::TcmDataProtocol protocol;
     dataproc::TcmDataProcessor processor;
@@ -219,7 +219,7 @@ TEST_F(ProcessorPortTest, ChunksRunDownTheChainBeforeTheReceiveEvent)
 
 TEST_F(ProcessorPortTest, ReplacedProcessorKeepsHearingTheNoticesUntilDetached)
 {
-    auto& log = AttachLog();
+    auto& log = Log();
     dataproc::TcmDataProtocol first;
     dataproc::TcmDataProcessor second;
     first.SetLog(&log);
@@ -239,11 +239,8 @@ TEST_F(ProcessorPortTest, ReplacedProcessorKeepsHearingTheNoticesUntilDetached)
 
 TEST_F(ProcessorPortTest, LostConnectionNoticeRunsOnTheProcessorsThread)
 {
-    auto& log = AttachLog();
     ProbeProcessor processor;
-    processor.SetLog(&log);
-    com->SetDataProcessor(&processor);
-    OpenOrFail();
+    AttachAndOpen(processor);
     Far().CloseMaster();
     ASSERT_TRUE(PumpUntil([&] { return Entries("[debug] Medium Closed") == 1; }));
     EXPECT_TRUE(processor.closedOnGuiThread);
@@ -285,7 +282,7 @@ TEST_F(ProcessorPortTest, DataSendThroughThePortOrTheHandler)
         {"the port sends", "abc", false, 1, "abc", 1},
         {"the handler takes it", "xyz", true, 1, "", 1},
     };
-    auto& log = AttachLog();
+    auto& log = Log();
     OpenOrFail();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -314,8 +311,7 @@ TEST_F(ProcessorPortTest, HandledSendCompletesAfterTheTimerInterval)
 {
     runtime::SetTimeScale(0.1);  // the default 1000 ms interval in 100 ms
     ProbeProcessor processor;
-    com->SetDataProcessor(&processor);
-    OpenOrFail();
+    AttachAndOpen(processor);
     processor.OnDataSend = [](QObject*, const std::uint8_t*, std::uint32_t, bool, bool& flHandled) {
         flHandled = true;
     };
@@ -329,11 +325,8 @@ TEST_F(ProcessorPortTest, HandledSendCompletesAfterTheTimerInterval)
 
 TEST_F(ProcessorPortTest, TextSendIsSynchronousAndUnlogged)
 {
-    auto& log = AttachLog();
     ProbeProcessor processor;
-    processor.SetLog(&log);
-    com->SetDataProcessor(&processor);
-    OpenOrFail();
+    AttachAndOpen(processor);
     bool synchro = false;
     bool take = false;
     processor.OnDataSend = [&](QObject*, const std::uint8_t*, std::uint32_t, bool flSynchro, bool& flHandled) {
@@ -354,11 +347,8 @@ TEST_F(ProcessorPortTest, TextSendIsSynchronousAndUnlogged)
 
 TEST_F(ProcessorPortTest, SendErrorsAreSwallowed)
 {
-    auto& log = AttachLog();
     ProbeProcessor processor;
-    processor.SetLog(&log);
-    com->SetDataProcessor(&processor);
-    OpenOrFail();
+    AttachAndOpen(processor);
     processor.OnDataSend = [](QObject*, const std::uint8_t*, std::uint32_t, bool, bool&) {
         throw runtime::Error("handler failed");
     };

@@ -3,9 +3,7 @@
 
 #include "tests/dataproc/cutter_harness.h"
 
-#include "tests/comm/log_lines.h"
-#include "tests/comm/port_fixture.h"
-#include "tests/comm/pump_until.h"
+#include "tests/dataproc/gui_port_test.h"
 #include "tests/support/message_box_watcher.h"
 #include "tools/sensor_sim/sensor_simulator.h"
 
@@ -20,20 +18,17 @@ namespace {
 using comm_test::PumpFor;
 using comm_test::PumpUntil;
 
-class ProtocolPortTest : public comm_test::PortTest {
+class ProtocolPortTest : public GuiPortTest {
 protected:
     void SetUp() override
     {
-        PortTest::SetUp();
-        UseAppSettings();
-        com->SetUseMainThread(true);
-        received.Attach(*com);
+        GuiPortTest::SetUp();
         Definition{.begin = "$", .end = "\r\n", .caption = "NMEA"}.ApplyTo(*protocol.DataPackets().Add());
     }
     void TearDown() override
     {
         com->SetDataProcessor(nullptr);
-        PortTest::TearDown();
+        GuiPortTest::TearDown();
     }
     std::vector<std::string> Lines() const
     {
@@ -87,31 +82,34 @@ TEST_F(ProtocolPortTest, LinesSentInPiecesComeOutWhole)
     EXPECT_EQ(received.Bytes(), stream);
 }
 
-TEST_F(ProtocolPortTest, AttachedToAnOpenPortItWaitsForTheNextOpening)
+TEST_F(ProtocolPortTest, DefinitionsStartOverWhenThePortOpens)
 {
-    OpenOrFail();
-    com->SetDataProcessor(&protocol);
-    ASSERT_TRUE(Far().Write("$A\r\n"));
-    ASSERT_TRUE(PumpUntil([&] { return received.Size() == 4; }));
-    EXPECT_TRUE(recorder.cuts.empty());
-    com->SetActive(false);
-    OpenOrFail();
-    ASSERT_TRUE(Far().Write("$B\r\n"));
-    ASSERT_TRUE(PumpUntil([&] { return recorder.cuts.size() == 1; }));
-    EXPECT_EQ(Lines(), std::vector<std::string>{"$B\r\n"});
-}
-
-TEST_F(ProtocolPortTest, ClosingDropsAHalfReceivedPacket)
-{
-    com->SetDataProcessor(&protocol);
-    OpenOrFail();
-    ASSERT_TRUE(Far().Write("$HALF"));
-    ASSERT_TRUE(PumpUntil([&] { return received.Size() == 5; }));
-    com->SetActive(false);
-    OpenOrFail();
-    ASSERT_TRUE(Far().Write("\r\n$WHOLE\r\n"));
-    ASSERT_TRUE(PumpUntil([&] { return recorder.cuts.size() == 1; }));
-    EXPECT_EQ(Lines(), std::vector<std::string>{"$WHOLE\r\n"});
+    struct Row {
+        const char* name;
+        bool attachWhileOpen;
+        std::string before;  // received, then the port is closed and opened again
+        std::string after;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Row> rows = {
+        {"attached to an open port it waits for the next opening", true, "$A\r\n", "$B\r\n", {"$B\r\n"}},
+        {"closing drops a half received packet", false, "$HALF", "\r\n$WHOLE\r\n", {"$WHOLE\r\n"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        recorder.cuts.clear();
+        if (!row.attachWhileOpen)
+            com->SetDataProcessor(&protocol);
+        OpenOrFail();
+        com->SetDataProcessor(&protocol);
+        WriteAndWait(row.before);
+        EXPECT_TRUE(recorder.cuts.empty());
+        Reopen();
+        WriteAndWait(row.after);
+        EXPECT_EQ(Lines(), row.lines);
+        com->SetActive(false);
+        com->SetDataProcessor(nullptr);
+    }
 }
 
 TEST_F(ProtocolPortTest, HandlerErrorIsReportedByThePortAndCuttingGoesOn)

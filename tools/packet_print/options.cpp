@@ -1,5 +1,7 @@
 #include "tools/packet_print/options.h"
 
+#include "tools/common/number_argument.h"
+
 #include <charconv>
 #include <cstdio>
 #include <stdexcept>
@@ -29,16 +31,6 @@ namespace {
 [[noreturn]] void Fail(const std::string& why)
 {
     throw std::invalid_argument(why);
-}
-
-template <typename T>
-T Number(const std::string& text, const char* what)
-{
-    T value{};
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
-        Fail(std::string("bad ") + what + ": " + text);
-    return value;
 }
 
 int HexDigit(char c)
@@ -147,7 +139,7 @@ Options ParseOptions(const std::vector<std::string>& args)
         if (a == "-h" || a == "--help") {
             o.help = true;
         } else if (a == "--baud") {
-            o.baudRate = Number<std::uint32_t>(value(), "baud rate");
+            o.baudRate = tools_common::NumberArgument<std::uint32_t>(value(), "baud rate");
         } else if (a == "--begin") {
             o.begin = Unescape(value());
         } else if (a == "--end") {
@@ -156,22 +148,22 @@ Options ParseOptions(const std::vector<std::string>& args)
             o.begin.clear();
             o.end = "\r\n";
         } else if (a == "--length") {
-            o.length = Number<std::int32_t>(value(), "length");
+            o.length = tools_common::NumberArgument<std::int32_t>(value(), "length");
         } else if (a == "--wild") {
             const std::string wild = Unescape(value());
             if (wild.size() != 1 || wild[0] == '\0')
                 Fail("--wild wants one byte other than \\0");
             o.wildChar = static_cast<std::uint8_t>(wild[0]);
         } else if (a == "--pause") {
-            o.pauseMs = Number<std::int32_t>(value(), "pause");
+            o.pauseMs = tools_common::NumberArgument<std::int32_t>(value(), "pause");
         } else if (a == "--send") {
             o.send = Unescape(value());
         } else if (a == "--every") {
-            o.everyMs = Number<std::uint32_t>(value(), "interval");
+            o.everyMs = tools_common::NumberArgument<std::uint32_t>(value(), "interval");
         } else if (a == "--count") {
-            o.count = Number<std::uint32_t>(value(), "count");
+            o.count = tools_common::NumberArgument<std::uint32_t>(value(), "count");
         } else if (a == "--duration") {
-            o.durationMs = Number<std::uint32_t>(value(), "duration");
+            o.durationMs = tools_common::NumberArgument<std::uint32_t>(value(), "duration");
         } else if (a == "--hex") {
             o.hex = true;
         } else if (!a.empty() && a[0] == '-') {
