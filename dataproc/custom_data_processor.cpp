@@ -29,7 +29,8 @@ TcmCustomDataProcessor::TcmCustomDataProcessor(QObject* owner)
 
 TcmCustomDataProcessor::~TcmCustomDataProcessor()
 {
-    SetDevice(nullptr);
+    // Only this processor leaves the port: the rest of its chain may be attached on its own.
+    Detach();
     fTimerAsync.reset();
 }
 
