@@ -65,6 +65,8 @@ void TcmBaseIO::Loaded()
 {
     runtime::Component::Loaded();
     try {
+        SetTerminal(Terminal());
+        SetTerminalUsage(TerminalUsage());
         SetActive(fActive);
     } catch (...) {
         runtime::ShowMessageBox("error", "Error", runtime::BoxIcon::Error, QApplication::activeWindow());
@@ -88,13 +90,6 @@ void TcmBaseIO::SetDataProcessor(TcmCustomDataProcessor* value)
 void TcmBaseIO::SetLog(TcmCustomLogFile* value)
 {
     fLog.store(value);
-    if (value)
-        FreeNotification(value);
-}
-
-void TcmBaseIO::SetTerminal(QWidget* value)
-{
-    fTerminal.store(value);
     if (value)
         FreeNotification(value);
 }
@@ -314,8 +309,6 @@ bool TcmBaseIO::SendCompleteIgnored()
     processor->DoAfterSendComplete(flIgnore);
     return flIgnore;
 }
-
-void TcmBaseIO::WriteToTerminal(const std::uint8_t*, std::uint32_t) {}
 
 // --- fatal errors and log -------------------------------------------------
 

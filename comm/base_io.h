@@ -7,6 +7,7 @@
 #include "comm/comm_types.h"
 #include "comm/format_text.h"
 #include "comm/notify_list.h"
+#include "comm/terminal_binding.h"
 #include "discovery/device_change_message.h"
 #include "discovery/device_list.h"
 #include "platform/serial.h"
@@ -49,14 +50,14 @@ public:
     bool KeepConnection() const { return fKeepConnection.load(); }
     void SetKeepConnection(bool value) { fKeepConnection.store(value); }
 
-    // The terminal binding itself comes later; the link is kept and cleared
-    // when the control goes away.
+    // The terminal binding (terminal_binding.h): an edit control that types
+    // into the port and shows what it receives.
     QWidget* Terminal() const { return fTerminal.load(); }
     void SetTerminal(QWidget* value);
-    TTerminalUsage TerminalUsage() const { return fTerminalUsage; }
-    void SetTerminalUsage(TTerminalUsage value) { fTerminalUsage = value; }
-    bool TerminalEcho() const { return fTerminalEcho; }
-    void SetTerminalEcho(bool value) { fTerminalEcho = value; }
+    TTerminalUsage TerminalUsage() const { return fTerminalBinding.Usage(); }
+    void SetTerminalUsage(TTerminalUsage value);
+    bool TerminalEcho() const { return fTerminalBinding.Echo(); }
+    void SetTerminalEcho(bool value) { fTerminalBinding.SetEcho(value); }
 
     virtual void NotifyAdd(const TcmNotifyEvent& event);
     virtual void NotifyDelete(const TcmNotifyEvent& event);
@@ -146,8 +147,7 @@ private:
     std::atomic<TcmCustomLogFile*> fLog{nullptr};
     std::atomic<TcmCustomDataProcessor*> fDataProcessor{nullptr};
     std::atomic<QWidget*> fTerminal{nullptr};
-    TTerminalUsage fTerminalUsage = tuNone;
-    bool fTerminalEcho = false;
+    TcmTerminalBinding fTerminalBinding{this, [this](char c) { SendChar(c); }};
     std::atomic<bool> fUseMainThread{false};
     std::atomic<bool> fKeepConnection{false};
     std::unique_ptr<TcmThreadIO> fThreadIO;

@@ -31,7 +31,10 @@ constexpr TTraceStates TraceSet(TTraceState first, S... rest)
 constexpr bool Contains(TTraceStates set, TTraceState s) { return (set & TraceSet(s)) != 0; }
 
 enum TModemSignal : std::uint8_t { msCTS, msDSR, msRing, msRLSD };
+// A set of TModemSignal: bit n stands for ordinal n.
 using TModemSignals = std::uint8_t;
+constexpr TModemSignals SignalSet(TModemSignal s) { return static_cast<TModemSignals>(1u << s); }
+constexpr bool Contains(TModemSignals set, TModemSignal s) { return (set & SignalSet(s)) != 0; }
 
 enum TStreamProtocol : std::uint8_t { spNone, spXonXoff, spHardware };
 using discovery::TcmEnumPorts;

@@ -2,6 +2,7 @@
 
 #include "comm/comm_threads.h"
 #include "comm/data_processor.h"
+#include "comm/line_flags.h"
 #include "runtime/synchronize.h"
 #include "runtime/tick.h"
 
@@ -91,23 +92,17 @@ void TcmCustomComm::SetStreamProtocol(TStreamProtocol value)
 
 void TcmCustomComm::SetRS485Mode(bool value)
 {
-    fRS485Mode = value;
+    fRS485Mode.store(value);
     ApplyPortConfig();
+    // Switching RTS itself needs EV_TXEMPTY to know when to lower it again.
+    ApplyEventMask();
 }
 
 void TcmCustomComm::ApplyPortConfig()
 {
     Dcb& dcb = CommCfg.dcb;
     dcb.DCBlength = 28;
-    dcb.Flags &= 0x4CEA;
-    if (fRS485Mode)
-        dcb.Flags |= 0x3011;
-    else if (fProtocol == spNone)
-        dcb.Flags |= 0x1011;
-    else if (fProtocol == spXonXoff)
-        dcb.Flags |= 0x1311;
-    else
-        dcb.Flags |= 0x2015;
+    dcb.Flags = line_flags::WithFlowControl(dcb.Flags, fProtocol, fRS485Mode.load());
     dcb.XonLim = 80;
     dcb.XoffLim = 200;
     dcb.XonChar = 0x11;
@@ -168,23 +163,6 @@ void TcmCustomComm::ApplyTimeouts()
     WithHandle([&](Handle h) { return SetCommTimeouts(h, fCommTimeouts); });
 }
 
-void TcmCustomComm::SetMonitor(std::atomic<QWidget*>& link, QWidget* value)
-{
-    link.store(value);
-    if (value)
-        FreeNotification(value);
-}
-
-void TcmCustomComm::Notification(QObject* component, runtime::Operation operation)
-{
-    TcmBaseIO::Notification(component, operation);
-    if (operation != runtime::Operation::opRemove)
-        return;
-    for (auto* link : {&fMonitorCTS, &fMonitorDSR, &fMonitorRLSD, &fMonitorRing})
-        if (component == static_cast<QObject*>(link->load()))
-            link->store(nullptr);
-}
-
 // --- open and close ---------------------------------------------------------
 
 void TcmCustomComm::OpenPort()
@@ -223,6 +201,9 @@ void TcmCustomComm::AllocReceiveBuffer()
 
 void TcmCustomComm::SetupDevice()
 {
+    // RS-485: a driver that toggles RTS itself spares the component the switching.
+    if (!SystemTogglesRts())
+        fIsNotSupportRS485 = !WithHandle([](Handle h) { return DriverTogglesRts(h); });
     WithHandle([&](Handle h) {
         std::uint32_t errors = 0;
         ComStat stat;
@@ -426,12 +407,6 @@ void TcmCustomComm::HandleTxEmpty()
         OnAfterSend(this);
 }
 
-void TcmCustomComm::ReportLineState(QObject*, TTraceStates states)
-{
-    if (OnTraceState)
-        OnTraceState(this, states);
-}
-
 // --- sending ----------------------------------------------------------------
 
 void TcmCustomComm::SendString(const std::string& s)
@@ -481,11 +456,6 @@ void TcmCustomComm::SendData(const void* buff, std::uint32_t n)
     }
 }
 
-void TcmCustomComm::SetRts(bool on)
-{
-    WithHandle([&](Handle h) { return EscapeCommFunction(h, on ? SETRTS : CLRRTS); });
-}
-
 void TcmCustomComm::DoCommError(std::uint32_t commCode, std::uint32_t sysError, TComStateFlags state)
 {
     if (Rs485Emulated())
@@ -496,21 +466,6 @@ void TcmCustomComm::DoCommError(std::uint32_t commCode, std::uint32_t sysError, 
         OnCommError(this, commCode, sysError, state, flFlashBuffers);
     if (flFlashBuffers)
         ClearDeviceBuffers();
-}
-
-void TcmCustomComm::ClearDeviceInput()
-{
-    WithHandle([](Handle h) { return PurgeComm(h, PURGE_RXABORT | PURGE_RXCLEAR); });
-}
-
-void TcmCustomComm::ClearDeviceOutput()
-{
-    WithHandle([](Handle h) { return PurgeComm(h, PURGE_TXABORT | PURGE_TXCLEAR); });
-}
-
-void TcmCustomComm::ClearDeviceBuffers()
-{
-    WithHandle([](Handle h) { return PurgeComm(h, kPurgeAll); });
 }
 
 } // namespace comm

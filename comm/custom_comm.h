@@ -7,6 +7,8 @@
 #include "runtime/message_queue.h"
 #include "runtime/thread.h"
 
+#include <QPointer>
+
 #include <memory>
 #include <vector>
 
@@ -37,7 +39,7 @@ public:
     void SetEventChar(char value);
     TStreamProtocol StreamProtocol() const { return fProtocol; }
     void SetStreamProtocol(TStreamProtocol value);
-    bool RS485Mode() const { return fRS485Mode; }
+    bool RS485Mode() const { return fRS485Mode.load(); }
     void SetRS485Mode(bool value);
     TTraceStates TraceStates() const { return fTraceStates.load(); }
     void SetTraceStates(TTraceStates value);
@@ -50,14 +52,16 @@ public:
     std::uint32_t TimeoutWrite() const { return fCommTimeouts.WriteTotalTimeoutConstant; }
     void SetTimeoutWrite(std::uint32_t value);
 
-    QWidget* MonitorCTS() const { return fMonitorCTS.load(); }
-    void SetMonitorCTS(QWidget* value) { SetMonitor(fMonitorCTS, value); }
-    QWidget* MonitorDSR() const { return fMonitorDSR.load(); }
-    void SetMonitorDSR(QWidget* value) { SetMonitor(fMonitorDSR, value); }
-    QWidget* MonitorRLSD() const { return fMonitorRLSD.load(); }
-    void SetMonitorRLSD(QWidget* value) { SetMonitor(fMonitorRLSD, value); }
-    QWidget* MonitorRing() const { return fMonitorRing.load(); }
-    void SetMonitorRing(QWidget* value) { SetMonitor(fMonitorRing, value); }
+    // Monitor controls: any object with a "checked" property shows a line
+    // state; the link is cleared when the object goes away.
+    QObject* MonitorCTS() const { return fMonitorCTS; }
+    void SetMonitorCTS(QObject* value) { fMonitorCTS = value; }
+    QObject* MonitorDSR() const { return fMonitorDSR; }
+    void SetMonitorDSR(QObject* value) { fMonitorDSR = value; }
+    QObject* MonitorRLSD() const { return fMonitorRLSD; }
+    void SetMonitorRLSD(QObject* value) { fMonitorRLSD = value; }
+    QObject* MonitorRing() const { return fMonitorRing; }
+    void SetMonitorRing(QObject* value) { fMonitorRing = value; }
 
     std::uint32_t BytesReceived() const { return fTotalReceived.load(); }
     std::uint32_t BytesSent() const { return fTotalSent.load(); }
@@ -73,9 +77,40 @@ public:
     void SendChar(char ch) override;
     void SendString(const std::string& s) override;
     void SendData(const void* buff, std::uint32_t n) override;
+
+    // --- polling reads and waits (comm_polling.cpp) ---
+    // Meant for a port with tsRxChar not traced and no receiver: otherwise
+    // every comm event reads the queued bytes away first. Each read returns
+    // the number of bytes it really read (0 when it failed or the port is closed).
+    std::uint32_t Read(void* buffer, std::uint32_t len);
+    // Reads InQueueCount bytes: the buffer must hold that many.
+    std::uint32_t ReadAll(void* buffer);
+    std::uint32_t ReadMax(void* buffer, std::int32_t maxLen);
+    std::string ReadString();
+    std::uint32_t InQueueCount() const;
+    std::uint32_t OutQueueCount() const;
+    // Waits up to ms for count queued bytes, pumping the GUI every 5 ms.
+    bool WaitForBytes(std::uint32_t count, std::uint32_t ms);
+    // Waits up to ms for a modem signal, pumping the GUI every 5 ms.
+    bool WaitForSignal(TModemSignal signal, std::uint32_t ms);
+
+    // --- line states (comm_line_state.cpp) ---
+    void SendAheadChar(char ch);
+    void SetStateDTR(bool state);
+    void SetStateRTS(bool state);
+    void SetStateX(bool state);
+    void SetStateBreak(bool state);
+    TModemSignals ModemSignals() const;
     void ClearDeviceInput() override;
     void ClearDeviceOutput() override;
     void ClearDeviceBuffers() override;
+    void FlushOutputBuffer();
+    // The driver's properties (the last ones read while the port is closed).
+    const platform::CommProp& PortProperties();
+
+    // Lets the user edit the line settings in the port settings dialog; true
+    // when confirmed. No such port behaves like a cancel.
+    bool ConfigDialog();
 
     TOnSent OnAfterSend;
     TOnTraceEvent OnTraceState;
@@ -90,17 +125,20 @@ protected:
     void StartThreads() override;
     void StopThreads() override;
     void KeepConnectionTick() override;
-    void Notification(QObject* component, runtime::Operation operation) override;
 
     virtual std::string GetPortDisplayName() const { return "Unknown"; }
     virtual void SetupDevice();
     virtual void DoCommError(std::uint32_t commCode, std::uint32_t sysError, TComStateFlags state);
+    // Shows the line state on the monitor controls and raises OnTraceState.
     virtual void ReportLineState(QObject* sender, TTraceStates states);
 
     // Drops the connection: by request (closing) or because it was lost.
     void DropConnection(bool byRequest);
     void ProcessCommEvent(const runtime::ThreadMessage& message);
     void ApplyPortConfig();
+    // When open, takes the driver's settings record and DCB; then derives
+    // StreamProtocol and RS485Mode from the flags.
+    void ReadPortConfig();
     void ApplyTimeouts();
     void ApplyEventMask();
     // Stops the threads and releases what the port held; destructors of the
@@ -123,16 +161,22 @@ protected:
 
     platform::CommConfig CommCfg;
     platform::ComStat Stat;
+    platform::CommProp ComProp;
     platform::CommTimeouts fCommTimeouts;
     std::string fLastErrorString;
-    bool fIsNotSupportRS485 = false;
+    // Whether the component switches RTS itself in RS-485 mode; asked of the
+    // system at construction and of the port's driver at every open.
+    bool fIsNotSupportRS485 = !platform::SystemTogglesRts();
+
+    bool Rs485Emulated() const { return fIsNotSupportRS485 && fRS485Mode.load(); }
+    void SetRts(bool on);
 
 private:
-    void SetMonitor(std::atomic<QWidget*>& link, QWidget* value);
     void ReceiveQueued(std::uint32_t session);
     void HandleTxEmpty();
-    bool Rs485Emulated() const { return fIsNotSupportRS485 && fRS485Mode; }
-    void SetRts(bool on);
+    void UpdateMonitors(TModemSignals lines, TTraceStates states);
+    // One step of a polling wait: sleep 5 ms, then let the GUI process its messages.
+    static void PauseAndPump();
     void AllocReceiveBuffer();
     void PostCommEvent(TCommThread& from, std::uint32_t mask);
     void RetireThread(std::unique_ptr<runtime::Thread> thread);
@@ -150,12 +194,13 @@ private:
     std::uint16_t fBufferOutSize = 8192;
     std::uint16_t fBufferInSize = 8192;
     std::vector<std::uint8_t> glBuffer;
-    bool fRS485Mode = false;
+    std::atomic<bool> fRS485Mode{false};
     TStreamProtocol fProtocol = spNone;
-    std::atomic<QWidget*> fMonitorRLSD{nullptr};
-    std::atomic<QWidget*> fMonitorRing{nullptr};
-    std::atomic<QWidget*> fMonitorCTS{nullptr};
-    std::atomic<QWidget*> fMonitorDSR{nullptr};
+    // Read and written on the component's own thread only.
+    QPointer<QObject> fMonitorRLSD;
+    QPointer<QObject> fMonitorRing;
+    QPointer<QObject> fMonitorCTS;
+    QPointer<QObject> fMonitorDSR;
 };
 
 } // namespace comm

@@ -2,8 +2,6 @@
 
 #include "discovery/text.h"
 
-#include <array>
-
 namespace discovery {
 
 using text::EqualsIgnoreCase;
@@ -19,27 +17,6 @@ constexpr std::size_t kMaxValueName = 259;
 constexpr std::size_t kMaxValueData = 259;
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
-
-struct SetupClass {
-    TGuid Guid;
-    bool ByDevice;
-    bool AsInterface;
-};
-
-// Every device class that can hold a serial port, in the order they are searched.
-constexpr std::array<SetupClass, 11> kSetupClasses = {{
-    {{0x2C7089AA, 0x2E0E, 0x11D1, {0xB1, 0x14, 0x00, 0xC0, 0x4F, 0xC2, 0xAA, 0xE4}}, false, true},  // modem interface
-    {{0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}}, false, true},  // COM port interface
-    {{0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}}, false, true},  // serial bus enumerator
-    {{0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}}, true, false},  // ports class
-    {{0x6BDD1FC5, 0x810F, 0x11D0, {0xBE, 0xC7, 0x08, 0x00, 0x2B, 0xE2, 0x09, 0x2F}}, true, false},  // infrared
-    {{0x4D36E964, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}}, true, false},  // adapters
-    {{0xE0CBF06C, 0xCD8B, 0x4647, {0xBB, 0x8A, 0x26, 0x3B, 0x43, 0xF0, 0xF9, 0x74}}, true, false},  // Bluetooth
-    {{0x4D36E96D, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}}, true, false},  // modems
-    {{0x4D36E971, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}}, true, false},  // multifunction
-    {{0x50906CB8, 0xBA12, 0x11D1, {0xBF, 0x5D, 0x00, 0x00, 0xF8, 0x05, 0xF5, 0x30}}, true, false},  // multiport serial
-    {{0x8ECC055D, 0x047F, 0x11D1, {0xA5, 0x37, 0x00, 0x00, 0xF8, 0x75, 0x3E, 0xD1}}, true, false},  // legacy drivers
-}};
 
 void AppendDescription(TcmDevice& device, const TcmDevice& candidate)
 {
@@ -166,16 +143,13 @@ void ListSerialCommPorts(TPortList& list, bool withValue)
     ListSerialCommPorts(list, withValue, platform::EnumSerialCommPorts());
 }
 
-void EnumSetupDevices(const TGuid&, bool, bool, TcmCandidates&, bool) {}
-
-TcmCandidates CollectSetupCandidates(TcmEnumPorts mode)
+TcmCandidates CollectSetupCandidates(TcmEnumPorts mode, const std::vector<platform::DeviceRecord>& database)
 {
     TcmCandidates candidates;
     if (mode == epQuickAll)
         return candidates;
-    for (const SetupClass& setupClass : kSetupClasses)
-        EnumSetupDevices(setupClass.Guid, mode == epFullPresent, setupClass.ByDevice, candidates,
-                         setupClass.AsInterface);
+    for (const TSetupClassPass& pass : kSetupClassPasses)
+        EnumSetupDevices(database, pass.Guid, mode == epFullPresent, pass.ByDevice, candidates, pass.AsInterface);
     return candidates;
 }
 
@@ -199,9 +173,15 @@ void MergeSerialDevices(TcmEnumPorts mode, const TPortList& ports, TcmCandidates
 
 void LoadSerialDevices(TcmEnumPorts mode, const TcmDeviceInserter& insert)
 {
-    TcmCandidates candidates = CollectSetupCandidates(mode);
     TPortList ports;
-    ListSerialCommPorts(ports, true);
+    TcmCandidates candidates;
+    if (mode == epQuickAll) {
+        ListSerialCommPorts(ports, true);
+    } else { // one look at the machine serves the candidates and the registry list
+        const platform::PortsAndDevices machine = platform::ReadPortsAndDevices();
+        candidates = CollectSetupCandidates(mode, machine.Devices);
+        ListSerialCommPorts(ports, true, machine.Registry);
+    }
     MergeSerialDevices(mode, ports, candidates, insert);
 }
 

@@ -5,6 +5,7 @@
 
 #include "discovery/device.h"
 #include "discovery/enum_ports.h"
+#include "discovery/setup_devices.h"
 #include "platform/port_registry.h"
 
 #include <functional>
@@ -32,7 +33,6 @@ public:
     std::string ValueOf(const std::string& name) const;
 };
 
-using TcmCandidates = std::vector<std::unique_ptr<TcmDevice>>;
 // DeviceInsert of the component that loads its list: position or -1.
 using TcmDeviceInserter = std::function<int(std::unique_ptr<TcmDevice>)>;
 
@@ -43,20 +43,17 @@ void ListSerialCommPorts(TPortList& list, bool withValue);
 
 void AddPortSorted(const std::string& text, int number, TPortList& list);
 
-// Appends candidates from the Plug-and-Play device database. This platform
-// has none yet, so it appends nothing and the full modes list what
-// epQuickAll lists.
-void EnumSetupDevices(const TGuid& guid, bool presentOnly, bool byDevice, TcmCandidates& candidates,
-                      bool asInterface);
-
-// The candidates of the full modes, from every device class that can hold a port.
-TcmCandidates CollectSetupCandidates(TcmEnumPorts mode);
+// The candidates of the full modes, from every device class that can hold a
+// port (none in epQuickAll); presentOnly in epFullPresent.
+TcmCandidates CollectSetupCandidates(TcmEnumPorts mode, const std::vector<platform::DeviceRecord>& database);
 
 // Turns the registry port list and the candidates into devices, handing each to insert.
 void MergeSerialDevices(TcmEnumPorts mode, const TPortList& ports, TcmCandidates& candidates,
                         const TcmDeviceInserter& insert);
 
-// The whole load of a serial component's device list from this machine.
+// The whole load of a serial component's device list from this machine. The
+// full modes take the registry list and the device database from one look
+// at the machine, so both see the same ports.
 void LoadSerialDevices(TcmEnumPorts mode, const TcmDeviceInserter& insert);
 
 } // namespace discovery

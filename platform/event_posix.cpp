@@ -1,5 +1,6 @@
 #include "platform/serial.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -37,27 +38,49 @@ void Event::Reset()
     }
 }
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int MsLeft(std::uint32_t timeoutMs, Clock::time_point deadline)
+{
+    if (timeoutMs == kInfinite)
+        return -1;
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(std::min<long long>(left, 0x7FFFFFFF)) : 0;
+}
+
+} // namespace
+
 bool Event::Wait(std::uint32_t timeoutMs)
 {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    return WaitForEvents({this}, timeoutMs) == 0;
+}
+
+int WaitForEvents(std::initializer_list<Event*> events, std::uint32_t timeoutMs)
+{
+    constexpr std::size_t kMax = 8;
+    pollfd p[kMax];
+    std::size_t count = 0;
+    for (Event* e : events) {
+        if (count == kMax)
+            break;
+        p[count++] = {e ? e->NativeHandle() : -1, POLLIN, 0};  // poll skips negative descriptors
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs == kInfinite ? 0 : timeoutMs);
     for (;;) {
-        int waitMs = -1;
-        if (timeoutMs != kInfinite) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            waitMs = left > 0 ? static_cast<int>(left) : 0;
-        }
-        pollfd p{fFd, POLLIN, 0};
-        int n = ::poll(&p, 1, waitMs);
+        int n = ::poll(p, count, MsLeft(timeoutMs, deadline));
         if (n < 0 && errno != EINTR)
-            return false;
-        if (n > 0) {
+            return -1;
+        if (n == 0)
+            return -1;
+        for (std::size_t i = 0; n > 0 && i < count; ++i) {
+            if (!p[i].revents)
+                continue;
             std::uint64_t value = 0;
             // Another waiter may have taken it first: then keep waiting.
-            if (::read(fFd, &value, sizeof value) == sizeof value)
-                return true;
-        } else if (n == 0) {
-            return false;
+            if (::read(p[i].fd, &value, sizeof value) == sizeof value)
+                return static_cast<int>(i);
         }
     }
 }

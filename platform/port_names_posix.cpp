@@ -9,11 +9,16 @@ namespace platform {
 namespace fs = std::filesystem;
 namespace {
 
-std::optional<unsigned> ComNumber(std::string name)
+// "\\?\" is how the component asks for a device by name; the name follows it.
+std::string WithoutDevicePrefix(const std::string& name)
 {
     const std::string prefix = "\\\\?\\";
-    if (name.compare(0, prefix.size(), prefix) == 0)
-        name.erase(0, prefix.size());
+    return name.compare(0, prefix.size(), prefix) == 0 ? name.substr(prefix.size()) : name;
+}
+
+std::optional<unsigned> ComNumber(std::string name)
+{
+    name = WithoutDevicePrefix(name);
     if (name.size() < 4 || name.size() > 13)
         return std::nullopt;
     std::string head = name.substr(0, 3);
@@ -52,7 +57,7 @@ std::optional<fs::path> ResolvePortName(const std::string& name)
 {
     std::optional<unsigned> number = ComNumber(name);
     if (!number)
-        return fs::path(name);
+        return fs::path(WithoutDevicePrefix(name));
     std::error_code ec;
     fs::path target = fs::read_symlink(EntryPath(*number), ec);
     if (ec || target.empty())

@@ -1,8 +1,9 @@
 #pragma once
 // The serial-port calls of the comm library, with the semantics of the Win32
-// communications API the component was designed against. One backend per OS
-// implements this header (serial_posix.cpp today). No Qt here: standard C++
-// and the OS only.
+// communications API the component was designed against. The handle API
+// (serial.cpp) dispatches each handle to its device: an OS port of the
+// backend (serial_backend.h; serial_posix.cpp today) or an in-process port
+// (virtual_ports.h). No Qt here: standard C++ and the OS only.
 //
 // Every call that fails sets the calling thread's last error (GetLastError).
 // Calls block the calling thread (there is no OVERLAPPED): a blocked call
@@ -16,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 namespace platform {
@@ -47,6 +49,11 @@ private:
     int fFd = -1;
 };
 inline constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
+
+// Waits until one of the events is set (and resets that one) or timeoutMs
+// passes. Returns the index of the event, -1 on timeout. Null entries are
+// skipped but keep their index.
+int WaitForEvents(std::initializer_list<Event*> events, std::uint32_t timeoutMs);
 
 // --- ports --------------------------------------------------------------
 // Opens "COM<n>" (optionally prefixed by "\\?\") through the port-name
@@ -80,16 +87,21 @@ bool CancelIo(Handle h);
 // closed, kErrorDeviceNotConnected when the device is lost (later waits fail
 // the same way without blocking), kErrorInvalidParameter while another thread
 // waits on the same handle. EV_RXCHAR comes once per arrival of new bytes,
-// not again for bytes that stay unread. EV_TXEMPTY comes when the output
-// queue drains after a write. Line events (EV_CTS, EV_DSR, EV_RLSD, EV_RING,
-// EV_BREAK, EV_ERR) come only from drivers that count them (not ptys).
-// EV_RX80FULL comes with an arrival that fills 80 % of the SetupComm input
-// size. EV_RXFLAG is not reported. With an empty mask the wait ends only by
-// cancel, close, loss or a new mask.
+// not again for bytes that stay unread. EV_RXFLAG comes when the DCB's event
+// character arrives. EV_TXEMPTY comes when the output queue drains after a
+// write. Line events (EV_CTS, EV_DSR, EV_RLSD, EV_RING, EV_BREAK, EV_ERR)
+// come only from drivers with modem lines (not ptys). EV_RX80FULL comes with
+// an arrival that fills 80 % of the input queue the driver really has.
+// Events that happen while nobody waits are kept for the next wait; a new
+// mask drops them. With an empty mask the wait ends only by cancel, close,
+// loss or a new mask.
 bool WaitCommEvent(Handle h, std::uint32_t& mask, Event* cancel);
 bool SetCommMask(Handle h, std::uint32_t mask);
 bool GetCommMask(Handle h, std::uint32_t& mask);
 
+// The line errors since the last call (CE_*; a byte received with a parity
+// or framing error is delivered unchanged and counted here), the hold flags
+// of the output and the queue counts.
 bool ClearCommError(Handle h, std::uint32_t* errors, ComStat* stat);
 bool SetupComm(Handle h, std::uint32_t inQueue, std::uint32_t outQueue);
 // The settings as the terminal holds them. A pseudo-terminal keeps 8 bits
@@ -107,6 +119,12 @@ bool GetCommModemStatus(Handle h, std::uint32_t& status);
 bool PurgeComm(Handle h, std::uint32_t flags);
 bool TransmitCommChar(Handle h, char c);
 bool GetCommProperties(Handle h, CommProp& props);
+// True when the port's driver raises RTS around its own transmissions when
+// the DCB asks for RTS_CONTROL_TOGGLE (RS-485); otherwise the caller has to
+// switch RTS itself, and the DCB's toggle mode leaves RTS low.
+bool DriverTogglesRts(Handle h);
+// True when the OS toggles RTS that way for every port, so no port needs asking.
+bool SystemTogglesRts();
 // The driver's default configuration of a port by name; false when there is no such port.
 bool GetDefaultCommConfig(const std::string& name, CommConfig& config);
 

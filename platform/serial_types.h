@@ -84,6 +84,12 @@ inline constexpr std::uint32_t fErrorChar = 0x0400;
 inline constexpr std::uint32_t fNull = 0x0800;
 inline constexpr std::uint32_t fRtsControlMask = 0x3000;  // 0 disable, 0x1000 enable, 0x2000 handshake, 0x3000 toggle
 inline constexpr std::uint32_t fAbortOnError = 0x4000;
+// Values of the two control fields.
+inline constexpr std::uint32_t fDtrControlEnable = 0x0010;
+inline constexpr std::uint32_t fDtrControlHandshake = 0x0020;
+inline constexpr std::uint32_t fRtsControlEnable = 0x1000;
+inline constexpr std::uint32_t fRtsControlHandshake = 0x2000;
+inline constexpr std::uint32_t fRtsControlToggle = 0x3000;
 } // namespace dcb_flags
 
 #pragma pack(push, 1)

@@ -4,6 +4,7 @@
 //
 //   bench_skin_load [rounds]
 
+#include "bench/support/interleaved_timing.h"
 #include "skin/archive/skin_archive.h"
 #include "skin/model/skin_model.h"
 #include "tools/skin_gen/internal_skin.h"
@@ -23,29 +24,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-struct Timing {
-    double best = 1e300;          // microseconds; the least disturbed run on a shared machine
-    std::vector<double> all;
-    double median() { std::sort(all.begin(), all.end()); return all[all.size() / 2]; }
-};
-
-// Runs the variants in turn, round after round, so load changes hit all alike.
-std::vector<Timing> timeInterleaved(int rounds, const std::vector<std::function<void()>>& variants)
-{
-    std::vector<Timing> timings(variants.size());
-    for (int i = 0; i < rounds; ++i) {
-        for (std::size_t v = 0; v < variants.size(); ++v) {
-            const auto start = Clock::now();
-            variants[v]();
-            const double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-            timings[v].best = std::min(timings[v].best, us);
-            timings[v].all.push_back(us);
-        }
-    }
-    return timings;
-}
+using bench_support::Timing;
+using bench_support::timeInterleaved;
 
 qint32 int32At(const QByteArray& data, qsizetype at)
 {

@@ -1,5 +1,6 @@
 #include "platform/posix/error_map.h"
 
+#include "platform/last_error.h"
 #include "platform/serial.h"
 
 #include <cerrno>
@@ -126,6 +127,16 @@ bool FailErrno(int err, ErrnoContext context)
 } // namespace platform::posix
 
 namespace platform {
+
+bool FailWith(ErrorCode code)
+{
+    return posix::Fail(code);
+}
+
+void SetLastErrorText(ErrorCode code, const std::string& text)
+{
+    posix::SetError(code, text);
+}
 
 ErrorCode GetLastError()
 {

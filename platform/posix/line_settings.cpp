@@ -1,5 +1,7 @@
 #include "platform/posix/line_settings.h"
 
+#include "platform/serial_rules.h"
+
 #include <array>
 #include <utility>
 
@@ -7,10 +9,6 @@ namespace platform::posix {
 namespace {
 
 using namespace dcb_flags;
-
-constexpr std::uint32_t kDtrEnable = 0x0010;
-constexpr std::uint32_t kRtsEnable = 0x1000;
-constexpr std::uint32_t kRtsHandshake = 0x2000;
 
 constexpr std::array<std::pair<std::uint32_t, speed_t>, 31> kSpeeds{{
     {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
@@ -62,20 +60,9 @@ std::uint8_t ParityOf(tcflag_t cflag)
     return (cflag & PARODD) ? ODDPARITY : EVENPARITY;
 }
 
-bool Valid(const Dcb& dcb)
-{
-    if (dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8)
-        return false;
-    if (dcb.Parity > SPACEPARITY || dcb.StopBits > TWOSTOPBITS)
-        return false;
-    if ((dcb.Flags & (fOutX | fInX)) && dcb.XonChar == dcb.XoffChar)
-        return false;
-    return true;
-}
-
 bool HardwareFlow(std::uint32_t flags)
 {
-    return (flags & fOutxCtsFlow) || (flags & fRtsControlMask) == kRtsHandshake;
+    return (flags & fOutxCtsFlow) || (flags & fRtsControlMask) == fRtsControlHandshake;
 }
 
 } // namespace
@@ -90,16 +77,16 @@ std::optional<speed_t> StandardSpeed(std::uint32_t baud)
 
 bool ApplyDcb(const Dcb& dcb, termios& t)
 {
-    if (!Valid(dcb))
+    if (!rules::DcbIsValid(dcb))
         return false;
     cfmakeraw(&t);
-    t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR);
+    // Without INPCK a byte with a parity or framing error is delivered as it
+    // came (the driver counts the error) instead of becoming a NUL.
+    t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK);
     if (dcb.Flags & fOutX)
         t.c_iflag |= IXON;
     if (dcb.Flags & fInX)
         t.c_iflag |= IXOFF;
-    if ((dcb.Flags & fParity) && dcb.Parity != NOPARITY)
-        t.c_iflag |= INPCK;
     t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     t.c_cflag |= CREAD | CLOCAL | SizeFlag(dcb.ByteSize) | ParityFlags(dcb.Parity);
     // Linux knows one and two stop bits; 1.5 (only meaningful with 5 data bits) becomes two.
@@ -135,15 +122,12 @@ Dcb ReadDcb(const termios& t, std::uint32_t baud, const Dcb& recorded)
         flags |= fOutX;
     if (t.c_iflag & IXOFF)
         flags |= fInX;
-    // Without parity, parity checking is only a remembered wish.
-    if (dcb.Parity != NOPARITY)
-        flags = (t.c_iflag & INPCK) ? (flags | fParity) : (flags & ~fParity);
     if (!(t.c_cflag & CRTSCTS)) {
         flags &= ~fOutxCtsFlow;
-        if ((flags & fRtsControlMask) == kRtsHandshake)
-            flags = (flags & ~fRtsControlMask) | kRtsEnable;
+        if ((flags & fRtsControlMask) == fRtsControlHandshake)
+            flags = (flags & ~fRtsControlMask) | fRtsControlEnable;
     } else if (!HardwareFlow(flags)) {
-        flags = (flags & ~fRtsControlMask) | fOutxCtsFlow | kRtsHandshake;
+        flags = (flags & ~fRtsControlMask) | fOutxCtsFlow | fRtsControlHandshake;
     }
     dcb.Flags = flags;
     dcb.XonChar = static_cast<char>(t.c_cc[VSTART]);
@@ -153,13 +137,7 @@ Dcb ReadDcb(const termios& t, std::uint32_t baud, const Dcb& recorded)
 
 Dcb DefaultDcb()
 {
-    Dcb dcb;
-    dcb.BaudRate = 9600;
-    dcb.Flags = fBinary | kDtrEnable | kRtsEnable;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    return dcb;
+    return rules::DefaultDcb();
 }
 
 } // namespace platform::posix

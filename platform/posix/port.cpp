@@ -4,6 +4,7 @@
 #include "platform/port_names.h"
 #include "platform/posix/error_map.h"
 #include "platform/posix/line_settings.h"
+#include "platform/posix/tty_node.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -53,6 +54,16 @@ std::string AccessDeniedText(const std::filesystem::path& device)
            "\" that owns " + device.string() + ".";
 }
 
+void SetOpenError(int err, const std::filesystem::path& device)
+{
+    if (err == EACCES || err == EPERM)
+        SetError(kErrorAccessDenied, AccessDeniedText(device));
+    else
+        SetErrnoError(err, ErrnoContext::Open);
+}
+
+constexpr const char* kNotSerialText = "The system cannot find the file specified. (Not a serial device.)";
+
 int OpenDevice(const std::string& name)
 {
     std::optional<std::filesystem::path> path = ResolvePortName(name);
@@ -60,18 +71,27 @@ int OpenDevice(const std::string& name)
         Fail(kErrorFileNotFound);
         return -1;
     }
-    int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        int err = errno;
-        if (err == EACCES || err == EPERM)
-            SetError(kErrorAccessDenied, AccessDeniedText(*path));
-        else
-            SetErrnoError(err, ErrnoContext::Open);
+    // Decided before opening: an open alone can block (FIFO) or act (some devices).
+    struct stat before {};
+    if (::stat(path->c_str(), &before) != 0) {
+        SetOpenError(errno, *path);
         return -1;
     }
-    if (!isatty(fd)) {
-        ::close(fd);
-        SetError(kErrorFileNotFound, "The system cannot find the file specified. (Not a serial device.)");
+    const TtyNodeCheck nodes;
+    if (!nodes.Accepts(before)) {
+        SetError(kErrorFileNotFound, kNotSerialText);
+        return -1;
+    }
+    int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        SetOpenError(errno, *path);
+        return -1;
+    }
+    struct stat after {};
+    if (::fstat(fd, &after) != 0 || after.st_rdev != before.st_rdev || after.st_ino != before.st_ino
+        || !isatty(fd)) {
+        ::close(fd); // swapped since the check, or no terminal after all
+        SetError(kErrorFileNotFound, kNotSerialText);
         return -1;
     }
     // flock keeps out other programs even where TIOCEXCL does not (root ignores it).
@@ -115,11 +135,22 @@ std::shared_ptr<Port> Port::Open(const std::string& name)
         return nullptr;
     }
     RequestLowLatency(fd);
-    serial_icounter_struct counts{};
-    port->fHasCounters = ioctl(fd, TIOCGICOUNT, &counts) == 0;
-    port->ReadCounters(port->fEventBase);
-    port->fErrorBase = port->fEventBase;
+    port->ProbeDriver();
     return port;
+}
+
+// What the driver can do: count line events, report modem lines, toggle RTS.
+void Port::ProbeDriver()
+{
+    serial_icounter_struct counts{};
+    fHasCounters = ioctl(fFd, TIOCGICOUNT, &counts) == 0;
+    ReadCounters(fEventBase);
+    fErrorBase = fEventBase;
+    fHasLines = ReadLines(fEventLines);
+    // Writing back the current RS-485 settings changes nothing; only a driver
+    // that can switch RTS itself accepts it.
+    serial_rs485 rs485{};
+    fTogglesRts = ioctl(fFd, TIOCGRS485, &rs485) == 0 && ioctl(fFd, TIOCSRS485, &rs485) == 0;
 }
 
 bool Port::InitWaiting()
@@ -127,8 +158,9 @@ bool Port::InitWaiting()
     fClosedFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     fKickFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     fAbortFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    fInputFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     fEpoll = epoll_create1(EPOLL_CLOEXEC);
-    bool ok = fClosedFd >= 0 && fKickFd >= 0 && fAbortFd >= 0 && fEpoll >= 0;
+    bool ok = fClosedFd >= 0 && fKickFd >= 0 && fAbortFd >= 0 && fInputFd >= 0 && fEpoll >= 0;
     // Edge-triggered: each arrival of bytes is one event, however long they stay unread.
     ok = ok && AddToEpoll(fEpoll, fFd, EPOLLIN | EPOLLRDHUP | EPOLLET, kTagDevice);
     ok = ok && AddToEpoll(fEpoll, fClosedFd, EPOLLIN, kTagClosed);
@@ -140,6 +172,7 @@ bool Port::InitWaiting()
 
 Port::~Port()
 {
+    StopModemWatch();
     // Never wait for stuck output on the way out: drop it, and lift flow
     // control so a driver that waits for its FIFO to empty on close need not.
     tcflush(fFd, TCOFLUSH);
@@ -151,7 +184,7 @@ Port::~Port()
     }
     tcflow(fFd, TCOON);
     ::close(fFd);
-    for (int fd : {fEpoll, fKickFd, fAbortFd, fClosedFd})
+    for (int fd : {fEpoll, fKickFd, fAbortFd, fInputFd, fClosedFd})
         if (fd >= 0)
             ::close(fd);
 }
@@ -162,6 +195,7 @@ void Port::Close()
         return;
     std::uint64_t one = 1;
     (void)::write(fClosedFd, &one, sizeof one);
+    StopModemWatch();
     tcflush(fFd, TCOFLUSH);
     // The descriptor may live on a moment in a waking thread; the port is free now.
     ioctl(fFd, TIOCNXCL);
@@ -195,6 +229,11 @@ bool Port::FailIo(int err)
     if (IsDeviceLoss(err))
         MarkLost();
     return FailErrno(err, ErrnoContext::Io);
+}
+
+bool Port::ReadLines(int& lines) const
+{
+    return ioctl(fFd, TIOCMGET, &lines) == 0;
 }
 
 bool Port::ReadCounters(Counters& c) const

@@ -1,51 +1,56 @@
 #pragma once
-// One open serial port: the descriptor and what the Win32-like calls keep
-// per handle. Shared between the handle table and every call in progress,
-// so a handle closed by one thread never frees the port under another:
-// Close() marks it closed and wakes all waiters; the descriptor is closed
-// when the last user lets go.
+// One open terminal port: the descriptor and what the Win32-like calls keep
+// per handle. Close() marks it closed and wakes all waiters; the descriptor
+// is closed when the last call in progress lets go of the port.
 
-#include "platform/serial.h"
+#include "platform/port_device.h"
+#include "platform/posix/modem_watch.h"
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace platform::posix {
 
-class Port : public std::enable_shared_from_this<Port> {
+class Port final : public PortDevice, public std::enable_shared_from_this<Port> {
 public:
     // Opens, locks and configures the device; nullptr with the last error set on failure.
     static std::shared_ptr<Port> Open(const std::string& name);
-    ~Port();
+    ~Port() override;
     Port(const Port&) = delete;
     Port& operator=(const Port&) = delete;
 
-    // Marks the port closed, wakes every waiter and gives up exclusive access at once.
-    void Close();
+    void Close() override;
 
-    bool Write(const void* data, std::uint32_t count, std::uint32_t* written);
-    bool WriteNoWait(const void* data, std::uint32_t count);
-    bool Flush();
-    bool Read(void* data, std::uint32_t count, std::uint32_t* read);
-    bool WaitEvent(std::uint32_t& mask, Event* cancel);
+    bool Write(const void* data, std::uint32_t count, std::uint32_t* written) override;
+    bool WriteNoWait(const void* data, std::uint32_t count) override;
+    bool Flush() override;
+    bool Read(void* data, std::uint32_t count, std::uint32_t* read) override;
+    bool WaitEvent(std::uint32_t& mask, Event* cancel) override;
+    bool CancelIo() override { return true; }  // every call completes before it returns
 
-    bool SetMask(std::uint32_t mask);
-    std::uint32_t Mask() const;
-    bool ClearError(std::uint32_t* errors, ComStat* stat);
-    bool Setup(std::uint32_t inQueue, std::uint32_t outQueue);
-    bool GetState(Dcb& dcb);
-    bool SetState(const Dcb& dcb);
-    bool GetTimeouts(CommTimeouts& timeouts);
-    bool SetTimeouts(const CommTimeouts& timeouts);
-    bool Escape(std::uint32_t function);
-    bool ModemStatus(std::uint32_t& status);
-    bool Purge(std::uint32_t flags);
-    bool TransmitChar(char c);
-    bool Properties(CommProp& props);
+    bool SetMask(std::uint32_t mask) override;
+    bool GetMask(std::uint32_t& mask) override;
+    bool ClearError(std::uint32_t* errors, ComStat* stat) override;
+    bool Setup(std::uint32_t inQueue, std::uint32_t outQueue) override;
+    bool GetState(Dcb& dcb) override;
+    bool SetState(const Dcb& dcb) override;
+    bool GetTimeouts(CommTimeouts& timeouts) override;
+    bool SetTimeouts(const CommTimeouts& timeouts) override;
+    bool Escape(std::uint32_t function) override;
+    bool ModemStatus(std::uint32_t& status) override;
+    bool Purge(std::uint32_t flags) override;
+    bool TransmitChar(char c) override;
+    bool Properties(CommProp& props) override;
+    bool TogglesRts() override;
+
+    // A Linux tty holds this many received bytes (N_TTY_BUF_SIZE - 1).
+    static constexpr std::uint32_t kDriverInputQueue = 4095;
 
 private:
     struct Counters {  // the driver's line counters (TIOCGICOUNT)
@@ -56,6 +61,7 @@ private:
 
     explicit Port(int fd);
     bool InitWaiting();
+    void ProbeDriver();
 
     // Entry check of every call: closed -> invalid handle, lost -> the loss error.
     bool Usable();
@@ -67,21 +73,36 @@ private:
     void NoteWrite();
 
     bool ReadCounters(Counters& c) const;
+    bool ReadLines(int& lines) const;
     std::uint32_t PendingEvents(std::uint32_t wanted);
+    std::uint32_t CounterEvents(std::uint32_t wanted);
+    std::uint32_t LineStatusEvents(std::uint32_t wanted);
     int EventCheckInterval(std::uint32_t wanted) const;
-    std::uint32_t InputAlmostFull(int queued) const;  // EV_RX80FULL or 0
+    bool ArrivalEvents(std::uint32_t wanted, std::uint32_t& mask);
+    void UpdateModemWatch(std::uint32_t mask);
+    void StopModemWatch();
     enum class IoWait { Ready, Timeout, Closed, Aborted };
     // Waits for the device, the timeout, a close, or a purge abort after `seen`.
     IoWait WaitForIo(short events, int timeoutMs, const std::atomic<std::uint32_t>* aborts = nullptr,
                      std::uint32_t seen = 0);
     void ApplyModemLines(const Dcb& dcb);
+    void ApplyRs485(const Dcb& dcb);
     bool FlushPendingOutput();
+    // DTR/DSR flow control: true while the DCB asks for DSR and it is off.
+    bool HeldForDsr() const;
+
+    // Input taken ahead of the reader (event character, DSR sensitivity).
+    bool IntakeMode() const;
+    ssize_t IntakeLocked();
+    ssize_t ReadSome(char* out, std::size_t n);
+    bool QueuedInput(std::uint32_t& queued);
 
     const int fFd;
     int fClosedFd = -1;  // eventfd, set once by Close(); never consumed
-    int fKickFd = -1;    // eventfd, wakes the event waiter (mask change, output queued)
+    int fKickFd = -1;    // eventfd, wakes the event waiter (mask change, output queued, line change)
     int fEpoll = -1;     // the device (edge-triggered), fClosedFd, fKickFd
     int fAbortFd = -1;   // eventfd, set by PurgeComm's abort flags; drained by the next waiter
+    int fInputFd = -1;   // eventfd, set while the read-ahead queue holds bytes
 
     std::atomic<bool> fClosed{false};
     std::atomic<bool> fLost{false};
@@ -89,8 +110,18 @@ private:
     std::atomic<bool> fMaskChanged{false};
     std::atomic<std::uint32_t> fReadAborts{0};
     std::atomic<std::uint32_t> fWriteAborts{0};
-    bool fHasCounters = false;  // set once at open
+    std::atomic<std::uint32_t> fNoted{0};  // events found outside the waiter (EV_RXFLAG by a reader)
+    bool fHasCounters = false;     // set once at open
+    bool fHasLines = false;        // TIOCMGET works; set once at open
+    bool fTogglesRts = false;      // TIOCSRS485 works; set once at open
     bool fArrivalPending = false;  // only the thread owning fWaiting touches it
+
+    std::mutex fInputMutex;        // guards fReadAhead and the level of fInputFd; taken before fMutex
+    std::deque<char> fReadAhead;
+    void NoteReadAhead();          // sets fInputFd to whether fReadAhead holds bytes
+
+    mutable std::mutex fWatchMutex;  // guards fWatch
+    std::unique_ptr<ModemWatch> fWatch;
 
     mutable std::mutex fMutex;  // guards everything below
     std::uint32_t fMask = 0;
@@ -100,9 +131,12 @@ private:
     std::uint32_t fOutQueue = 4096;
     bool fHardwareFlow = false;  // CRTSCTS as last set
     bool fFramingKept = true;  // false where the driver forces its own byte size and parity (ptys)
+    bool fXoffByEscape = false;  // SETXOFF holds the output until SETXON
+    bool fRs485On = false;
     bool fTxPending = false;
     Counters fEventBase;  // counters at the last reported event
     Counters fErrorBase;  // counters at the last ClearCommError
+    int fEventLines = 0;  // modem lines at the last reported event (drivers without counters)
     std::vector<char> fPendingOutput;  // WriteNoWait bytes the driver has not taken yet
     bool fDraining = false;
 };

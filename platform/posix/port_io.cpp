@@ -2,6 +2,7 @@
 #include "platform/posix/port.h"
 
 #include "platform/posix/error_map.h"
+#include "platform/serial_rules.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,50 +17,9 @@
 namespace platform::posix {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-constexpr std::uint32_t kMaxDword = 0xFFFFFFFFu;
-
-std::optional<Clock::time_point> After(std::uint64_t ms)
-{
-    return Clock::now() + std::chrono::milliseconds(ms);
-}
-
-int MsUntil(std::optional<Clock::time_point> deadline)
-{
-    if (!deadline)
-        return -1;
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(std::min<long long>(left, 0x7FFFFFFF)) : 0;
-}
-
-// How long a read may wait, from the COMMTIMEOUTS rules.
-struct ReadPlan {
-    bool returnAtOnce = false;        // MAXDWORD interval, zero totals
-    bool returnAfterFirst = false;    // MAXDWORD interval and multiplier: first bytes end the read
-    std::optional<Clock::time_point> total;
-    std::uint32_t intervalMs = 0;     // 0: no interval timeout
-};
-
-ReadPlan PlanRead(const CommTimeouts& t, std::uint32_t count)
-{
-    ReadPlan plan;
-    if (t.ReadIntervalTimeout == kMaxDword && t.ReadTotalTimeoutMultiplier == 0 &&
-        t.ReadTotalTimeoutConstant == 0) {
-        plan.returnAtOnce = true;
-        return plan;
-    }
-    if (t.ReadIntervalTimeout == kMaxDword && t.ReadTotalTimeoutMultiplier == kMaxDword &&
-        t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != kMaxDword) {
-        plan.returnAfterFirst = true;
-        plan.total = After(t.ReadTotalTimeoutConstant);
-        return plan;
-    }
-    if (t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0)
-        plan.total = After(std::uint64_t{t.ReadTotalTimeoutMultiplier} * count + t.ReadTotalTimeoutConstant);
-    if (t.ReadIntervalTimeout != kMaxDword)
-        plan.intervalMs = t.ReadIntervalTimeout;
-    return plan;
-}
+using rules::Clock;
+// While DTR/DSR flow control holds the output, DSR is looked at this often.
+constexpr int kDsrCheckMs = 5;
 
 } // namespace
 
@@ -69,8 +29,10 @@ Port::IoWait Port::WaitForIo(short events, int timeoutMs, const std::atomic<std:
                              std::uint32_t seen)
 {
     for (;;) {
-        pollfd p[3] = {{fFd, events, 0}, {fClosedFd, POLLIN, 0}, {fAbortFd, POLLIN, 0}};
-        int n = ::poll(p, 3, timeoutMs);
+        // A reader also wakes when the event waiter took bytes in ahead of it.
+        const int taken = (events & POLLIN) ? fInputFd : -1;
+        pollfd p[4] = {{fFd, events, 0}, {fClosedFd, POLLIN, 0}, {fAbortFd, POLLIN, 0}, {taken, POLLIN, 0}};
+        int n = ::poll(p, 4, timeoutMs);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 || p[1].revents || fClosed.load())
@@ -81,7 +43,7 @@ Port::IoWait Port::WaitForIo(short events, int timeoutMs, const std::atomic<std:
             // An abort meant for calls older than this one: clear it and wait on.
             std::uint64_t value = 0;
             (void)::read(fAbortFd, &value, sizeof value);
-            if (!p[0].revents)
+            if (!p[0].revents && !p[3].revents)
                 continue;
         }
         return n == 0 ? IoWait::Timeout : IoWait::Ready;
@@ -99,19 +61,18 @@ bool Port::Read(void* data, std::uint32_t count, std::uint32_t* read)
         std::lock_guard lock(fMutex);
         timeouts = fTimeouts;
     }
-    const ReadPlan plan = PlanRead(timeouts, count);
+    const rules::ReadPlan plan = rules::PlanRead(timeouts, count, Clock::now());
     const std::uint32_t aborts = fReadAborts.load();
     auto* out = static_cast<char*>(data);
     std::uint32_t got = 0;
-    std::optional<Clock::time_point> gapDeadline;
+    std::optional<Clock::time_point> lastByte;
     while (got < count) {
-        ssize_t n = ::read(fFd, out + got, count - got);
+        ssize_t n = ReadSome(out + got, count - got);
         if (n > 0) {
             got += static_cast<std::uint32_t>(n);
             if (plan.returnAfterFirst)
                 break;
-            if (plan.intervalMs)
-                gapDeadline = After(plan.intervalMs);
+            lastByte = Clock::now();
             continue;
         }
         if (n == 0) {  // readable but nothing: the line was hung up
@@ -124,9 +85,7 @@ bool Port::Read(void* data, std::uint32_t count, std::uint32_t* read)
             return FailIo(errno);
         if (plan.returnAtOnce)
             break;
-        int waitMs = MsUntil(plan.total);
-        if (gapDeadline)
-            waitMs = waitMs < 0 ? MsUntil(gapDeadline) : std::min(waitMs, MsUntil(gapDeadline));
+        const int waitMs = rules::MsUntil(rules::ReadDeadline(plan, lastByte), Clock::now());
         if (waitMs == 0)
             break;
         IoWait w = WaitForIo(POLLIN, waitMs, &fReadAborts, aborts);
@@ -151,18 +110,19 @@ bool Port::Write(const void* data, std::uint32_t count, std::uint32_t* written)
         *written = 0;
     if (!Usable())
         return false;
-    std::optional<Clock::time_point> deadline;
+    rules::Deadline deadline;
     {
         std::lock_guard lock(fMutex);
-        const CommTimeouts& t = fTimeouts;
-        if (t.WriteTotalTimeoutMultiplier != 0 || t.WriteTotalTimeoutConstant != 0)
-            deadline = After(std::uint64_t{t.WriteTotalTimeoutMultiplier} * count + t.WriteTotalTimeoutConstant);
+        deadline = rules::WriteDeadline(fTimeouts, count, Clock::now());
     }
     const auto* in = static_cast<const char*>(data);
     const std::uint32_t aborts = fWriteAborts.load();
     std::uint32_t done = 0;
     while (done < count) {
-        ssize_t n = ::write(fFd, in + done, count - done);
+        const bool held = HeldForDsr();
+        ssize_t n = held ? -1 : ::write(fFd, in + done, count - done);
+        if (held)
+            errno = EAGAIN;
         if (n > 0) {
             done += static_cast<std::uint32_t>(n);
             continue;
@@ -171,10 +131,12 @@ bool Port::Write(const void* data, std::uint32_t count, std::uint32_t* written)
             continue;
         if (n < 0 && errno != EAGAIN)
             return FailIo(errno);
-        int waitMs = MsUntil(deadline);
+        int waitMs = rules::MsUntil(deadline, Clock::now());
         if (waitMs == 0)
             break;  // a write timeout completes with what went out
-        IoWait w = WaitForIo(POLLOUT, waitMs, &fWriteAborts, aborts);
+        if (held)
+            waitMs = waitMs < 0 ? kDsrCheckMs : std::min(waitMs, kDsrCheckMs);
+        IoWait w = WaitForIo(held ? 0 : POLLOUT, waitMs, &fWriteAborts, aborts);
         if (w == IoWait::Closed)
             return Fail(kErrorInvalidHandle);
         if (w == IoWait::Aborted) {
@@ -196,9 +158,10 @@ bool Port::WriteNoWait(const void* data, std::uint32_t count)
         return false;
     const auto* in = static_cast<const char*>(data);
     std::uint32_t done = 0;
+    const bool held = HeldForDsr();
     std::unique_lock lock(fMutex);
     // Bytes already waiting go first; only an empty backlog lets new bytes straight through.
-    if (fPendingOutput.empty()) {
+    if (fPendingOutput.empty() && !held) {
         ssize_t n = ::write(fFd, in, count);
         if (n < 0 && errno != EAGAIN && errno != EINTR) {
             lock.unlock();
@@ -229,6 +192,15 @@ bool Port::FlushPendingOutput()
                 fDraining = false;
                 return true;
             }
+        }
+        if (HeldForDsr()) {
+            WaitForIo(0, kDsrCheckMs);
+            continue;
+        }
+        {
+            std::lock_guard lock(fMutex);
+            if (fPendingOutput.empty())
+                continue;
             ssize_t n = ::write(fFd, fPendingOutput.data(), fPendingOutput.size());
             if (n > 0) {
                 fPendingOutput.erase(fPendingOutput.begin(), fPendingOutput.begin() + n);

@@ -5,11 +5,18 @@
 #include "platform/posix/error_map.h"
 #include "platform/posix/line_settings.h"
 
+#include "platform/serial_rules.h"
+
 #include <cerrno>
+#include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 
 namespace platform::posix {
+namespace {
+
+
+} // namespace
 
 bool Port::SetMask(std::uint32_t mask)
 {
@@ -18,17 +25,59 @@ bool Port::SetMask(std::uint32_t mask)
     {
         std::lock_guard lock(fMutex);
         fMask = mask;
+        // Line changes and noted events from before the new mask are no news.
+        ReadCounters(fEventBase);
+        if (fHasLines)
+            ReadLines(fEventLines);
     }
+    fNoted.store(0);
+    UpdateModemWatch(mask);
     // A pending wait returns with an empty mask, as on Win32.
     fMaskChanged.store(true);
     Kick();
     return true;
 }
 
-std::uint32_t Port::Mask() const
+bool Port::GetMask(std::uint32_t& mask)
 {
     std::lock_guard lock(fMutex);
-    return fMask;
+    mask = fMask;
+    return true;
+}
+
+// The helper thread runs while modem events are asked for and the driver
+// counts them; drivers that cannot wait are polled instead (port_wait.cpp).
+void Port::UpdateModemWatch(std::uint32_t mask)
+{
+    constexpr std::uint32_t kModemEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
+    std::lock_guard lock(fWatchMutex);
+    const bool wanted = (mask & kModemEvents) && fHasCounters && !fClosed.load();
+    if (!wanted) {
+        if (fWatch)
+            fWatch->Stop();
+        fWatch.reset();
+        return;
+    }
+    if (fWatch && !fWatch->Ended())
+        return;
+    if (fWatch && fWatch->Unsupported())
+        return;
+    const int fd = fFd;
+    fWatch = std::make_unique<ModemWatch>(
+        [fd] {
+            const int lines = TIOCM_CTS | TIOCM_DSR | TIOCM_CD | TIOCM_RNG;
+            return ioctl(fd, TIOCMIWAIT, lines) == 0 ? 0 : errno;
+        },
+        [this] { Kick(); });
+    fWatch->Start();
+}
+
+void Port::StopModemWatch()
+{
+    std::lock_guard lock(fWatchMutex);
+    if (fWatch)
+        fWatch->Stop();
+    fWatch.reset();
 }
 
 bool Port::GetState(Dcb& dcb)
@@ -62,6 +111,7 @@ bool Port::SetState(const Dcb& dcb)
     if (!StandardSpeed(dcb.BaudRate) && !WriteCustomBaudRate(fFd, dcb.BaudRate))
         return FailIo(errno);
     ApplyModemLines(dcb);
+    ApplyRs485(dcb);
     // A pseudo-terminal has no wire and keeps 8 bits without parity whatever it is told;
     // the port then reports the framing it was given, as a virtual port driver would.
     termios held{};
@@ -82,12 +132,42 @@ void Port::ApplyModemLines(const Dcb& dcb)
     std::uint32_t dtr = dcb.Flags & dcb_flags::fDtrControlMask;
     (dtr == 0 ? clear : set) |= TIOCM_DTR;
     std::uint32_t rts = dcb.Flags & dcb_flags::fRtsControlMask;
-    if (rts == 0)
+    // In toggle mode RTS rests low: the driver raises it around each
+    // transmission, or the caller does where the driver cannot.
+    if (rts == 0 || (rts == dcb_flags::fRtsControlToggle && !fTogglesRts))
         clear |= TIOCM_RTS;
-    else if (rts == 0x1000)
+    else if (rts == dcb_flags::fRtsControlEnable)
         set |= TIOCM_RTS;
     ioctl(fFd, TIOCMBIS, &set);
     ioctl(fFd, TIOCMBIC, &clear);
+}
+
+// RTS toggling through the driver's RS-485 mode, where it has one.
+void Port::ApplyRs485(const Dcb& dcb)
+{
+    const bool toggle = (dcb.Flags & dcb_flags::fRtsControlMask) == dcb_flags::fRtsControlToggle;
+    bool was = false;
+    {
+        std::lock_guard lock(fMutex);
+        was = fRs485On;
+    }
+    if (!fTogglesRts || toggle == was)
+        return;
+    serial_rs485 conf{};
+    if (ioctl(fFd, TIOCGRS485, &conf) != 0)
+        return;
+    conf.flags &= ~(SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND | SER_RS485_RTS_AFTER_SEND);
+    if (toggle)
+        conf.flags |= SER_RS485_ENABLED | SER_RS485_RTS_ON_SEND;
+    if (ioctl(fFd, TIOCSRS485, &conf) != 0)
+        return;
+    std::lock_guard lock(fMutex);
+    fRs485On = toggle;
+}
+
+bool Port::TogglesRts()
+{
+    return Usable() && fTogglesRts;
 }
 
 bool Port::GetTimeouts(CommTimeouts& timeouts)
@@ -115,8 +195,13 @@ bool Port::Escape(std::uint32_t function)
     int bits = 0;
     int rc = 0;
     switch (function) {
-    case SETXOFF: rc = tcflow(fFd, TCOOFF); break;
-    case SETXON: rc = tcflow(fFd, TCOON); break;
+    case SETXOFF:
+    case SETXON: {
+        rc = tcflow(fFd, function == SETXOFF ? TCOOFF : TCOON);
+        std::lock_guard lock(fMutex);
+        fXoffByEscape = function == SETXOFF;
+        break;
+    }
     case SETRTS: bits = TIOCM_RTS; rc = ioctl(fFd, TIOCMBIS, &bits); break;
     case CLRRTS: bits = TIOCM_RTS; rc = ioctl(fFd, TIOCMBIC, &bits); break;
     case SETDTR: bits = TIOCM_DTR; rc = ioctl(fFd, TIOCMBIS, &bits); break;
@@ -149,20 +234,8 @@ bool Port::Properties(CommProp& props)
 {
     if (!Usable())
         return false;
-    props = CommProp{};
-    props.wPacketLength = sizeof(CommProp);
-    props.wPacketVersion = 2;
-    props.dwServiceMask = 0x00000001;       // SP_SERIALCOMM
-    props.dwMaxBaud = 0x10000000;           // BAUD_USER: any rate
-    props.dwProvSubType = 0x00000001;       // PST_RS232
-    props.dwProvCapabilities = 0x01FB;      // DTR/DSR, RTS/CTS, parity check, XON/XOFF, XON/XOFF chars, timeouts, special chars
-    props.dwSettableParams = 0x007F;        // parity, baud, data bits, stop bits, handshaking, parity check, RLSD
-    props.dwSettableBaud = 0x1007FFFF;      // every standard rate and BAUD_USER
-    props.wSettableData = 0x000F;           // 5 to 8 data bits
-    props.wSettableStopParity = 0x1F07;     // 1, 1.5, 2 stop bits; none, odd, even, mark, space
     std::lock_guard lock(fMutex);
-    props.dwCurrentTxQueue = fOutQueue;
-    props.dwCurrentRxQueue = fInQueue;
+    props = rules::SerialProperties(fInQueue, fOutQueue);
     return true;
 }
 

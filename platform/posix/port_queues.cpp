@@ -1,23 +1,142 @@
-// The driver's queues: counts and error flags, purging, the priority character.
+// The driver's queues: counts, error and hold flags, purging, the priority
+// character, and the read-ahead queue that lets the port see the event
+// character (and DSR) as bytes arrive.
 #include "platform/posix/port.h"
 
 #include "platform/posix/error_map.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace platform::posix {
+namespace {
+
+// How much the port takes in ahead of its reader; beyond it bytes wait in the driver.
+constexpr std::size_t kReadAheadLimit = 65536;
+
+} // namespace
+
+bool Port::IntakeMode() const
+{
+    std::lock_guard lock(fMutex);
+    return (fMask & EV_RXFLAG) || (fRecorded.Flags & dcb_flags::fDsrSensitivity);
+}
+
+// Moves what the driver holds into the read-ahead queue. Returns like ::read:
+// 0 when the line was hung up, -1 with errno on failure, 1 otherwise.
+// fInputMutex must be held.
+ssize_t Port::IntakeLocked()
+{
+    char eventChar = 0;
+    bool dsrSensitive = false;
+    {
+        std::lock_guard lock(fMutex);
+        eventChar = fRecorded.EvtChar;
+        dsrSensitive = (fRecorded.Flags & dcb_flags::fDsrSensitivity) != 0;
+    }
+    int lines = 0;
+    // The driver ignores what comes while DSR is off when the DCB asks so.
+    const bool dropping = dsrSensitive && fHasLines && ReadLines(lines) && !(lines & TIOCM_DSR);
+    bool flagSeen = false;
+    char buffer[4096];
+    while (fReadAhead.size() < kReadAheadLimit) {
+        const std::size_t room = std::min(sizeof buffer, kReadAheadLimit - fReadAhead.size());
+        ssize_t n = ::read(fFd, buffer, room);
+        if (n > 0) {
+            if (dropping)
+                continue;
+            flagSeen = flagSeen || std::find(buffer, buffer + n, eventChar) != buffer + n;
+            fReadAhead.insert(fReadAhead.end(), buffer, buffer + n);
+            continue;
+        }
+        if (n == 0) {
+            MarkLost();
+            return 0;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN)
+            return -1;
+        break;
+    }
+    NoteReadAhead();
+    if (flagSeen) {
+        fNoted.fetch_or(EV_RXFLAG);
+        Kick();
+    }
+    return 1;
+}
+
+void Port::NoteReadAhead()
+{
+    std::uint64_t value = 1;
+    if (fReadAhead.empty())
+        (void)::read(fInputFd, &value, sizeof value);
+    else
+        (void)::write(fInputFd, &value, sizeof value);
+}
+
+// One attempt to read: the read-ahead queue first, then the driver. Returns
+// like ::read (-1 with EAGAIN when nothing is there).
+ssize_t Port::ReadSome(char* out, std::size_t n)
+{
+    std::unique_lock input(fInputMutex);
+    const bool intake = IntakeMode();
+    if (intake) {
+        ssize_t r = IntakeLocked();
+        if (r <= 0 && fReadAhead.empty())
+            return r;
+    }
+    if (!fReadAhead.empty()) {
+        const std::size_t took = std::min(n, fReadAhead.size());
+        std::copy_n(fReadAhead.begin(), took, out);
+        fReadAhead.erase(fReadAhead.begin(), fReadAhead.begin() + static_cast<std::ptrdiff_t>(took));
+        NoteReadAhead();
+        return static_cast<ssize_t>(took);
+    }
+    if (intake) {
+        errno = EAGAIN;
+        return -1;
+    }
+    input.unlock();
+    return ::read(fFd, out, n);
+}
+
+// What a reader would get now: the read-ahead queue and the driver's queue.
+bool Port::QueuedInput(std::uint32_t& queued)
+{
+    std::lock_guard input(fInputMutex);
+    if (IntakeMode() && IntakeLocked() < 0)
+        return FailIo(errno);
+    int inDriver = 0;
+    if (ioctl(fFd, FIONREAD, &inDriver) != 0)
+        return FailIo(errno);
+    queued = static_cast<std::uint32_t>(std::max(inDriver, 0) + fReadAhead.size());
+    return true;
+}
+
+bool Port::HeldForDsr() const
+{
+    {
+        std::lock_guard lock(fMutex);
+        if (!(fRecorded.Flags & dcb_flags::fOutxDsrFlow))
+            return false;
+    }
+    int lines = 0;
+    return fHasLines && ReadLines(lines) && !(lines & TIOCM_DSR);
+}
 
 bool Port::ClearError(std::uint32_t* errors, ComStat* stat)
 {
     if (!Usable())
         return false;
-    int inQueue = 0;
+    std::uint32_t inQueue = 0;
     int outQueue = 0;
-    if (ioctl(fFd, FIONREAD, &inQueue) != 0)
-        return FailIo(errno);
+    if (!QueuedInput(inQueue))
+        return false;
     if (ioctl(fFd, TIOCOUTQ, &outQueue) != 0 && !IsUnsupported(errno))
         return FailIo(errno);
     std::uint32_t flags = 0;
@@ -33,20 +152,24 @@ bool Port::ClearError(std::uint32_t* errors, ComStat* stat)
     }
     if (errors)
         *errors = flags;
-    if (stat) {
-        stat->Flags = 0;
-        stat->cbInQue = static_cast<std::uint32_t>(inQueue > 0 ? inQueue : 0);
-        stat->cbOutQue = static_cast<std::uint32_t>(outQueue > 0 ? outQueue : 0);
-        bool hardwareFlow = false;
-        {
-            std::lock_guard lock(fMutex);
-            stat->cbOutQue += static_cast<std::uint32_t>(fPendingOutput.size());
-            hardwareFlow = fHardwareFlow;
-        }
-        int lines = 0;
-        if (hardwareFlow && ioctl(fFd, TIOCMGET, &lines) == 0 && !(lines & TIOCM_CTS))
-            stat->Flags |= comstat_flags::fCtsHold;
+    if (!stat)
+        return true;
+    *stat = ComStat{};
+    stat->cbInQue = inQueue;
+    stat->cbOutQue = static_cast<std::uint32_t>(std::max(outQueue, 0));
+    bool hardwareFlow = false;
+    {
+        std::lock_guard lock(fMutex);
+        stat->cbOutQue += static_cast<std::uint32_t>(fPendingOutput.size());
+        hardwareFlow = fHardwareFlow;
+        if (fXoffByEscape)
+            stat->Flags |= comstat_flags::fXoffHold;
     }
+    int lines = 0;
+    if (hardwareFlow && ReadLines(lines) && !(lines & TIOCM_CTS))
+        stat->Flags |= comstat_flags::fCtsHold;
+    if (HeldForDsr())
+        stat->Flags |= comstat_flags::fDsrHold;
     return true;
 }
 
@@ -80,6 +203,12 @@ bool Port::Purge(std::uint32_t flags)
     if (flags & (PURGE_RXABORT | PURGE_TXABORT)) {
         std::uint64_t one = 1;
         (void)::write(fAbortFd, &one, sizeof one);
+    }
+    std::unique_lock input(fInputMutex, std::defer_lock);
+    if (in) {
+        input.lock();
+        fReadAhead.clear();
+        NoteReadAhead();
     }
     int rc = 0;
     if (in || out)

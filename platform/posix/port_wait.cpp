@@ -14,9 +14,11 @@
 namespace platform::posix {
 namespace {
 
-constexpr std::uint32_t kLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING | EV_BREAK | EV_ERR;
-// Output draining and line counters have no wake-up of their own; they are
-// looked at this often, and only while someone waits for them.
+constexpr std::uint32_t kModemEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
+constexpr std::uint32_t kLineEvents = kModemEvents | EV_BREAK | EV_ERR;
+// Output draining has no wake-up of its own, nor have modem lines of drivers
+// without a change wait; they are looked at this often, and only while
+// someone waits for them.
 constexpr int kTxCheckMs = 5;
 constexpr int kLineCheckMs = 20;
 
@@ -87,49 +89,96 @@ void Port::NoteWrite()
     Kick();
 }
 
-// Events that have no descriptor readiness: output drained, line counters moved.
+// Events that have no descriptor readiness: output drained, line changes,
+// events a reader noted.
 std::uint32_t Port::PendingEvents(std::uint32_t wanted)
 {
-    std::uint32_t events = 0;
-    std::lock_guard lock(fMutex);
-    if (fTxPending) {
-        int queued = 0;
-        bool known = ioctl(fFd, TIOCOUTQ, &queued) == 0;
-        if (!known || queued == 0) {
-            fTxPending = false;
-            if ((wanted & EV_TXEMPTY) && fPendingOutput.empty())
-                events |= EV_TXEMPTY;
+    std::uint32_t events = fNoted.exchange(0);
+    {
+        std::lock_guard lock(fMutex);
+        if (fTxPending) {
+            int queued = 0;
+            bool known = ioctl(fFd, TIOCOUTQ, &queued) == 0;
+            if (!known || queued == 0) {
+                fTxPending = false;
+                if ((wanted & EV_TXEMPTY) && fPendingOutput.empty())
+                    events |= EV_TXEMPTY;
+            }
         }
     }
-    Counters now;
-    if ((wanted & kLineEvents) && ReadCounters(now)) {
-        const Counters& was = fEventBase;
-        if (now.cts != was.cts) events |= EV_CTS;
-        if (now.dsr != was.dsr) events |= EV_DSR;
-        if (now.dcd != was.dcd) events |= EV_RLSD;
-        if (now.rng != was.rng) events |= EV_RING;
-        if (now.brk != was.brk) events |= EV_BREAK;
-        if (now.frame != was.frame || now.overrun != was.overrun || now.parity != was.parity)
-            events |= EV_ERR;
-        fEventBase = now;
-    }
+    events |= fHasCounters ? CounterEvents(wanted) : LineStatusEvents(wanted);
     return events & wanted;
 }
 
-std::uint32_t Port::InputAlmostFull(int queued) const
+std::uint32_t Port::CounterEvents(std::uint32_t wanted)
 {
+    Counters now;
+    if (!(wanted & kLineEvents) || !ReadCounters(now))
+        return 0;
     std::lock_guard lock(fMutex);
-    return static_cast<std::uint64_t>(queued) * 10 >= std::uint64_t{fInQueue} * 8 ? EV_RX80FULL : 0;
+    const Counters& was = fEventBase;
+    std::uint32_t events = 0;
+    if (now.cts != was.cts) events |= EV_CTS;
+    if (now.dsr != was.dsr) events |= EV_DSR;
+    if (now.dcd != was.dcd) events |= EV_RLSD;
+    if (now.rng != was.rng) events |= EV_RING;
+    if (now.brk != was.brk) events |= EV_BREAK;
+    if (now.frame != was.frame || now.overrun != was.overrun || now.parity != was.parity)
+        events |= EV_ERR;
+    fEventBase = now;
+    return events;
 }
 
+// Drivers with modem lines but no counters: changes seen by looking at the lines.
+std::uint32_t Port::LineStatusEvents(std::uint32_t wanted)
+{
+    int lines = 0;
+    if (!fHasLines || !(wanted & kModemEvents) || !ReadLines(lines))
+        return 0;
+    std::lock_guard lock(fMutex);
+    const int changed = lines ^ fEventLines;
+    fEventLines = lines;
+    std::uint32_t events = 0;
+    if (changed & TIOCM_CTS) events |= EV_CTS;
+    if (changed & TIOCM_DSR) events |= EV_DSR;
+    if (changed & TIOCM_CD) events |= EV_RLSD;
+    if (changed & TIOCM_RNG) events |= EV_RING;
+    return events;
+}
+
+// How often to look for events nothing wakes us for; -1: never.
 int Port::EventCheckInterval(std::uint32_t wanted) const
 {
-    std::lock_guard lock(fMutex);
-    if (fTxPending && (wanted & EV_TXEMPTY))
-        return kTxCheckMs;
-    if (fHasCounters && (wanted & kLineEvents))
-        return kLineCheckMs;
-    return -1;
+    {
+        std::lock_guard lock(fMutex);
+        if (fTxPending && (wanted & EV_TXEMPTY))
+            return kTxCheckMs;
+    }
+    if (!(wanted & kModemEvents))
+        return -1;
+    if (fHasCounters) {
+        std::lock_guard lock(fWatchMutex);
+        const bool watched = fWatch && !fWatch->Ended();
+        return watched ? -1 : kLineCheckMs;
+    }
+    return fHasLines ? kLineCheckMs : -1;
+}
+
+// New bytes: EV_RXCHAR (and EV_RX80FULL) when something is queued; the
+// event character is noted as the bytes are taken in.
+bool Port::ArrivalEvents(std::uint32_t wanted, std::uint32_t& mask)
+{
+    std::uint32_t queued = 0;
+    if (!QueuedInput(queued))
+        return false;
+    // Bytes a reader took already are no news.
+    if (queued > 0) {
+        mask = EV_RXCHAR & wanted;
+        if (std::uint64_t{queued} * 10 >= std::uint64_t{kDriverInputQueue} * 8)
+            mask |= EV_RX80FULL & wanted;
+    }
+    mask |= PendingEvents(wanted);
+    return true;
 }
 
 bool Port::WaitEvent(std::uint32_t& mask, Event* cancel)
@@ -149,7 +198,8 @@ bool Port::WaitEvent(std::uint32_t& mask, Event* cancel)
     CancelRegistration registration(fEpoll, cancel, kTagCancel);
     fMaskChanged.store(false);
     for (;;) {
-        const std::uint32_t wanted = Mask();
+        std::uint32_t wanted = 0;
+        GetMask(wanted);
         if (std::uint32_t events = PendingEvents(wanted)) {
             mask = events;
             return true;
@@ -192,17 +242,13 @@ bool Port::WaitEvent(std::uint32_t& mask, Event* cancel)
             if (fMaskChanged.exchange(false))
                 return true;  // mask 0: the event mask was changed during the wait
         }
-        if (std::exchange(fArrivalPending, false) && (wanted & (EV_RXCHAR | EV_RX80FULL))) {
-            int queued = 0;
-            if (ioctl(fFd, FIONREAD, &queued) != 0)
-                return FailIo(errno);
-            // Bytes a reader took already are no news.
-            if (queued > 0) {
-                mask = (EV_RXCHAR | InputAlmostFull(queued)) & wanted;
-                mask |= PendingEvents(wanted);
-                if (mask)
-                    return true;
-            }
+        if (std::exchange(fArrivalPending, false) && (wanted & (EV_RXCHAR | EV_RX80FULL | EV_RXFLAG))) {
+            if (!ArrivalEvents(wanted, mask))
+                return false;
+            if (fLost.load())
+                return FailLost();
+            if (mask)
+                return true;
         }
     }
 }

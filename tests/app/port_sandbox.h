@@ -7,7 +7,6 @@
 #include "tests/support/temp_dir.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,18 +40,19 @@ public:
         return *fPtys.back();
     }
 
-    // COM<number> naming a device that exists but is never opened.
+    // COM<number> naming a serial device that is never opened (one terminal serves them all).
     void RegisterNode(unsigned number)
     {
-        const auto node = fDir.path() / "node";
-        std::ofstream(node).flush();
-        platform::RegisterPort(number, node);
+        if (!fNode)
+            fNode = std::make_unique<platform::PseudoTerminal>();
+        platform::RegisterPort(number, fNode->SlavePath());
     }
 
 private:
     testing_support::TempDir fDir;
     std::optional<std::string> fOld;
     std::vector<std::unique_ptr<platform::PseudoTerminal>> fPtys;
+    std::unique_ptr<platform::PseudoTerminal> fNode;
 };
 
 } // namespace app_test

@@ -1,6 +1,7 @@
 #include "tests/comm/port_fixture.h"
 
 #include "runtime/synchronize.h"
+#include "tests/comm/activate.h"
 
 #include <cstdlib>
 
@@ -86,12 +87,7 @@ comm::TcmFileLog& PortTest::AttachLog()
 
 void PortTest::OpenOrFail()
 {
-    try {
-        com->SetActive(true);
-    } catch (const std::exception& e) {
-        FAIL() << e.what();
-    }
-    ASSERT_TRUE(com->Active());
+    ActivateOrFail(*com);
 }
 
 } // namespace comm_test

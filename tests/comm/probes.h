@@ -40,8 +40,13 @@ public:
     // A subclass stops the port's threads before its own part goes away.
     ~ProbeComm() override { Shutdown(); }
     using comm::TcmComm::RaiseFatalError;
+    using comm::TcmComm::ReportLineState;
+    using comm::TcmComm::Rs485Emulated;
+    using comm::TcmComm::ReadPortConfig;
     using comm::TcmComm::WriteLog;
     using comm::TcmComm::WriteLogFmt;
+
+    bool SwitchesRtsItself() const { return fIsNotSupportRS485; }
 };
 
 class ProbeProcessor : public comm::TcmCustomDataProcessor {

@@ -228,7 +228,7 @@ TEST_F(DeviceBoxTest, ForwardedDeviceChangeReloadsOnlyForPorts)
 
 namespace {
 
-// A host window that forwards device-change messages to its list box.
+// A host window that forwards device-change messages to its list boxes.
 class Host : public QWidget {
 public:
     TcmDeviceBox* Box = new TcmDeviceBox(this);
@@ -238,10 +238,25 @@ protected:
     {
         if (e->type() != discovery::DeviceChangeEvent::EventType())
             return QWidget::event(e);
-        Box->WMDeviceChange(static_cast<discovery::DeviceChangeEvent*>(e)->Message);
+        for (TcmDeviceBox* box : findChildren<TcmDeviceBox*>())
+            box->WMDeviceChange(static_cast<discovery::DeviceChangeEvent*>(e)->Message);
         return true;
     }
 };
+
+// A uevent as the kernel broadcasts it for a USB converter's tty.
+std::string KernelUevent(const std::string& action, const std::string& tty, int minor)
+{
+    const std::string path = "/devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/" + tty + "/tty/" + tty;
+    std::string s = action + "@" + path;
+    s += '\0';
+    for (const std::string& p : {"ACTION=" + action, "DEVPATH=" + path, std::string("SUBSYSTEM=tty"),
+                                 std::string("MAJOR=188"), "MINOR=" + std::to_string(minor), "DEVNAME=" + tty, std::string("SEQNUM=4711")}) {
+        s += p;
+        s += '\0';
+    }
+    return s;
+}
 
 } // namespace
 
@@ -275,4 +290,37 @@ TEST_F(DeviceBoxTest, NoticeFromAnotherThreadRefillsOnTheBoxThread)
     EXPECT_EQ(Items(box), (QStringList{"COM1"})) << "the widget is not touched from the other thread";
     QCoreApplication::processEvents();
     EXPECT_EQ(Items(box), (QStringList{"COM1", "COM2"}));
+}
+
+TEST_F(DeviceBoxTest, PluggingAndUnpluggingAnAdapterRefreshesDescribedLists)
+{
+    fMachine.LoadTree("cp210x");
+    TcmComm info, present;
+    info.SetEnumPorts(comm::epFullInfo);
+    present.SetEnumPorts(comm::epFullPresent);
+    Host host;
+    auto* presentBox = new TcmDeviceBox(&host);
+    host.Box->SetcmComm(&info);
+    presentBox->SetcmComm(&present);
+    const QString cp210x = "COM1 (CP2102 USB to UART Bridge Controller)", ftdi = "COM2 (FT232R USB UART)";
+    ASSERT_EQ(Items(*host.Box), QStringList{cp210x});
+    int fds[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0, fds), 0);
+    new discovery::DeviceChangeNotifier(&host, fds[0]);
+    const auto send = [&](const std::string& datagram) {
+        ASSERT_EQ(::send(fds[1], datagram.data(), datagram.size(), 0), ssize_t(datagram.size()));
+    };
+
+    fMachine.LoadTree("ftdi");
+    send(KernelUevent("add", "ttyUSB0", 0));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return presentBox->count() == 2; }, 5000));
+    EXPECT_EQ(Items(*presentBox), (QStringList{cp210x, ftdi}));
+    EXPECT_EQ(Items(*host.Box), (QStringList{cp210x, ftdi}));
+
+    fMachine.Unplug("ttyUSB0");
+    send(KernelUevent("remove", "ttyUSB0", 0));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return presentBox->count() == 1; }, 5000));
+    EXPECT_EQ(Items(*presentBox), QStringList{cp210x});
+    EXPECT_EQ(Items(*host.Box), (QStringList{cp210x, ftdi})) << "a known adapter stays listed while unplugged";
+    close(fds[1]);
 }

@@ -191,7 +191,7 @@ TEST(DeviceListMerge, EndToEndFromThePortDirectory)
 {
     discovery_test::MachineFixture machine;
     machine.PlugUsb("ttyUSB0", "1-1", "A1");
-    discovery_test::WriteFile(machine.Dev() / "pts4", "");
+    machine.AddNode("pts4");
     platform::RegisterPort(10, machine.Dev() / "pts4");
     TcmDeviceList list(nullptr);
     LoadSerialDevices(epQuickAll, InsertInto(list));

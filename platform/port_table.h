@@ -1,28 +1,30 @@
 #pragma once
 // Handles are slot numbers with a generation count, so a stale handle never
 // reaches a port opened later in the same slot.
+// The table holds devices of every kind (OS ports, in-process ports), so
+// each call dispatches on the handle it is given.
 
-#include "platform/posix/port.h"
+#include "platform/port_device.h"
 #include "platform/serial.h"
 
 #include <memory>
 #include <mutex>
 #include <vector>
 
-namespace platform::posix {
+namespace platform {
 
 class PortTable {
 public:
     static PortTable& Instance();
 
-    Handle Add(std::shared_ptr<Port> port);
-    std::shared_ptr<Port> Find(Handle h) const;
-    std::shared_ptr<Port> Remove(Handle h);
+    Handle Add(std::shared_ptr<PortDevice> port);
+    std::shared_ptr<PortDevice> Find(Handle h) const;
+    std::shared_ptr<PortDevice> Remove(Handle h);
 
 private:
     struct Slot {
         std::uint32_t generation = 0;
-        std::shared_ptr<Port> port;
+        std::shared_ptr<PortDevice> port;
     };
     static constexpr int kIndexBits = 16;
     static constexpr Handle kIndexMask = (Handle{1} << kIndexBits) - 1;
@@ -33,4 +35,4 @@ private:
     std::vector<Slot> fSlots;
 };
 
-} // namespace platform::posix
+} // namespace platform

@@ -1,6 +1,6 @@
-#include "platform/posix/port_table.h"
+#include "platform/port_table.h"
 
-namespace platform::posix {
+namespace platform {
 
 PortTable& PortTable::Instance()
 {
@@ -8,7 +8,7 @@ PortTable& PortTable::Instance()
     return table;
 }
 
-Handle PortTable::Add(std::shared_ptr<Port> port)
+Handle PortTable::Add(std::shared_ptr<PortDevice> port)
 {
     std::lock_guard lock(fMutex);
     std::size_t index = 0;
@@ -38,14 +38,14 @@ const PortTable::Slot* PortTable::Lookup(Handle h) const
     return &fSlots[index];
 }
 
-std::shared_ptr<Port> PortTable::Find(Handle h) const
+std::shared_ptr<PortDevice> PortTable::Find(Handle h) const
 {
     std::lock_guard lock(fMutex);
     const Slot* slot = Lookup(h);
     return slot ? slot->port : nullptr;
 }
 
-std::shared_ptr<Port> PortTable::Remove(Handle h)
+std::shared_ptr<PortDevice> PortTable::Remove(Handle h)
 {
     std::lock_guard lock(fMutex);
     const Slot* slot = Lookup(h);
@@ -54,4 +54,4 @@ std::shared_ptr<Port> PortTable::Remove(Handle h)
     return std::move(fSlots[static_cast<std::size_t>(h & kIndexMask)].port);
 }
 
-} // namespace platform::posix
+} // namespace platform
