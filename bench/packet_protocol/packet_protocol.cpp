@@ -1,19 +1,18 @@
 // How fast the packet protocol cuts an NMEA-like stream ("$...*hh\r\n" lines)
 // with a begin/end definition, against a hand-written memchr line splitter on
 // the same bytes (the limit). Both get the stream in port-read sized chunks;
-// they take turns block by block, so load changes hit both alike. Times are
-// the process's CPU time: on a shared machine a block preempted half-way
-// would otherwise count another program's work. Every operator new during
-// the protocol's blocks is counted.
+// they take turns block by block, so load changes hit both alike, timed in
+// the process's CPU time. Every operator new during the protocol's blocks is
+// counted.
 //
 //   bench_packet_protocol [megabytes=100] [block kilobytes=256] [chunk bytes=4096]
 
+#include "bench/support/interleaved_timing.h"
 #include "dataproc/data_protocol.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -55,7 +54,6 @@ void operator delete[](void* p, std::size_t) noexcept
 
 namespace {
 
-
 std::string NmeaStream(std::size_t bytes)
 {
     static const char* const kSentences[] = {"GPGGA", "GPGLL", "GPRMC", "GPGSA", "GPVTG", "GPGSV"};
@@ -80,6 +78,7 @@ std::string NmeaStream(std::size_t bytes)
         std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
         out += '$' + body + tail;
     }
+    out.resize(bytes);  // whole blocks only; the cut line stays unfinished for both
     return out;
 }
 
@@ -124,13 +123,12 @@ private:
     std::string fCarry;
 };
 
+// Feeds a block in port-read sized chunks.
 template <class F>
-double TimeBlock(const std::uint8_t* block, std::size_t n, std::size_t chunk, F&& feed)
+void FeedBlock(const std::uint8_t* block, std::size_t n, std::size_t chunk, F&& feed)
 {
-    const std::clock_t start = std::clock();
     for (std::size_t at = 0; at < n; at += chunk)
         feed(block + at, std::min(chunk, n - at));
-    return double(std::clock() - start) / CLOCKS_PER_SEC;
 }
 
 } // namespace
@@ -156,42 +154,34 @@ int main(int argc, char** argv)
     protocol.Reset();
     LineSplitter splitter(splitterSink);
 
+    // Round i: both candidates on block i, the protocol first.
+    const std::size_t blocks = (stream.size() + blockBytes - 1) / blockBytes;
+    std::size_t block = 0;
+    auto blockSize = [&] { return std::min(blockBytes, stream.size() - block * blockBytes); };
+    std::uint64_t protocolNews = 0;
+    std::vector<bench_support::Timing> t = bench_support::timeInterleaved<bench_support::ProcessCpuClock>(
+        int(blocks), {
+                         [&] {
+                             const std::uint64_t before = gNews.load();
+                             FeedBlock(bytes + block * blockBytes, blockSize(), chunk,
+                                       [&](const std::uint8_t* p, std::size_t k) {
+                                           protocol.DataReceive(p, std::uint32_t(k));
+                                       });
+                             protocolNews += gNews.load() - before;
+                         },
+                         [&] {
+                             FeedBlock(bytes + block * blockBytes, blockSize(), chunk,
+                                       [&](const std::uint8_t* p, std::size_t k) { splitter.Feed(p, k); });
+                             ++block;
+                         },
+                     });
     double protocolSeconds = 0;
     double splitterSeconds = 0;
-    double protocolBest = 1e300;
-    double splitterBest = 1e300;
-    std::uint64_t protocolNews = 0;
     std::vector<double> ratios;
-    int block = 0;
-    for (std::size_t at = 0; at < stream.size(); at += blockBytes, ++block) {
-        const std::size_t n = std::min(blockBytes, stream.size() - at);
-        auto runProtocol = [&] {
-            const std::uint64_t before = gNews.load();
-            const double s = TimeBlock(bytes + at, n, chunk, [&](const std::uint8_t* p, std::size_t k) {
-                protocol.DataReceive(p, std::uint32_t(k));
-            });
-            protocolNews += gNews.load() - before;
-            return s;
-        };
-        auto runSplitter = [&] {
-            return TimeBlock(bytes + at, n, chunk, [&](const std::uint8_t* p, std::size_t k) { splitter.Feed(p, k); });
-        };
-        double p = 0;
-        double s = 0;
-        if (block % 2 == 0) {
-            p = runProtocol();
-            s = runSplitter();
-        } else {
-            s = runSplitter();
-            p = runProtocol();
-        }
-        protocolSeconds += p;
-        splitterSeconds += s;
-        if (n == blockBytes) {  // whole blocks only: the least disturbed of each
-            protocolBest = std::min(protocolBest, p);
-            splitterBest = std::min(splitterBest, s);
-        }
-        ratios.push_back(s / p);
+    for (std::size_t i = 0; i < blocks; ++i) {
+        protocolSeconds += t[0].all[i] / 1e6;
+        splitterSeconds += t[1].all[i] / 1e6;
+        ratios.push_back(t[1].all[i] / std::max(t[0].all[i], 1.0));
     }
     std::sort(ratios.begin(), ratios.end());
 
@@ -203,13 +193,13 @@ int main(int argc, char** argv)
         return 1;
     }
     const double mb = double(stream.size()) / (1024.0 * 1024.0);
-    std::printf("%.0f MB NMEA-like stream, %llu packets (%.1f bytes each), %zu-byte chunks, %d blocks of %zu KB\n", mb,
+    std::printf("%.0f MB NMEA-like stream, %llu packets (%.1f bytes each), %zu-byte chunks, %zu blocks of %zu KB\n", mb,
                 (unsigned long long)protocolSink.packets, double(protocolSink.bytes) / double(protocolSink.packets),
-                chunk, block, blockBytes / 1024);
+                chunk, blocks, blockBytes / 1024);
     std::printf("memchr line splitter      %8.1f MB/s (CPU time)\n", mb / splitterSeconds);
     std::printf("TcmDataProcessor          %8.1f MB/s (CPU time)\n", mb / protocolSeconds);
     std::printf("speed vs splitter         %8.2fx overall, %.2fx median block, %.2fx best blocks (target >= 0.5x)\n",
-                splitterSeconds / protocolSeconds, ratios[ratios.size() / 2], splitterBest / protocolBest);
+                splitterSeconds / protocolSeconds, ratios[ratios.size() / 2], t[1].best / t[0].best);
     std::printf("operator new in DoProcessing: %llu calls for %llu packets\n", (unsigned long long)protocolNews,
                 (unsigned long long)protocolSink.packets);
     return 0;
