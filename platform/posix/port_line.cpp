@@ -13,10 +13,6 @@
 #include <termios.h>
 
 namespace platform::posix {
-namespace {
-
-
-} // namespace
 
 bool Port::SetMask(std::uint32_t mask)
 {
