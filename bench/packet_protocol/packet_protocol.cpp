@@ -2,8 +2,8 @@
 // with a begin/end definition, against a hand-written memchr line splitter on
 // the same bytes (the limit). Both get the stream in port-read sized chunks;
 // they take turns block by block, so load changes hit both alike, timed in
-// the process's CPU time. Every operator new during the protocol's blocks is
-// counted.
+// the process's CPU time; which of them meets a block first alternates.
+// Every operator new during the protocol's blocks is counted.
 //
 //   bench_packet_protocol [megabytes=100] [block kilobytes=256] [chunk bytes=4096]
 
@@ -154,25 +154,27 @@ int main(int argc, char** argv)
     protocol.Reset();
     LineSplitter splitter(splitterSink);
 
-    // Round i: both candidates on block i, the protocol first.
+    // Round i: both candidates on block i, each with its own block counter
+    // since the helper takes turns at running first.
     const std::size_t blocks = (stream.size() + blockBytes - 1) / blockBytes;
-    std::size_t block = 0;
-    auto blockSize = [&] { return std::min(blockBytes, stream.size() - block * blockBytes); };
+    auto feedBlock = [&](std::size_t& block, auto&& feed) {
+        const std::size_t at = block++ * blockBytes;
+        FeedBlock(bytes + at, std::min(blockBytes, stream.size() - at), chunk, feed);
+    };
+    std::size_t protocolBlock = 0;
+    std::size_t splitterBlock = 0;
     std::uint64_t protocolNews = 0;
     std::vector<bench_support::Timing> t = bench_support::timeInterleaved<bench_support::ProcessCpuClock>(
         int(blocks), {
                          [&] {
                              const std::uint64_t before = gNews.load();
-                             FeedBlock(bytes + block * blockBytes, blockSize(), chunk,
-                                       [&](const std::uint8_t* p, std::size_t k) {
-                                           protocol.DataReceive(p, std::uint32_t(k));
-                                       });
+                             feedBlock(protocolBlock, [&](const std::uint8_t* p, std::size_t k) {
+                                 protocol.DataReceive(p, std::uint32_t(k));
+                             });
                              protocolNews += gNews.load() - before;
                          },
                          [&] {
-                             FeedBlock(bytes + block * blockBytes, blockSize(), chunk,
-                                       [&](const std::uint8_t* p, std::size_t k) { splitter.Feed(p, k); });
-                             ++block;
+                             feedBlock(splitterBlock, [&](const std::uint8_t* p, std::size_t k) { splitter.Feed(p, k); });
                          },
                      });
     double protocolSeconds = 0;

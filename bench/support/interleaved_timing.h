@@ -1,6 +1,8 @@
 #pragma once
 // Timing candidates in one run: each round runs every variant once, in turn,
-// so a change of load on a shared machine hits all of them alike.
+// so a change of load on a shared machine hits all of them alike. Round i
+// starts with variant i % n: the one that runs first meets caches the others
+// find warmed, so no variant may always be first.
 
 #include <algorithm>
 #include <chrono>
@@ -37,7 +39,8 @@ std::vector<Timing> timeInterleaved(int rounds, const std::vector<std::function<
 {
     std::vector<Timing> timings(variants.size());
     for (int i = 0; i < rounds; ++i) {
-        for (std::size_t v = 0; v < variants.size(); ++v) {
+        for (std::size_t k = 0; k < variants.size(); ++k) {
+            const std::size_t v = (std::size_t(i) + k) % variants.size();
             const auto start = Clock::now();
             variants[v]();
             const double us = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
