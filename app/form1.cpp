@@ -26,12 +26,12 @@
 
 namespace app {
 
-TForm1::TForm1(QWidget* parent, bool WithSkin)
+TForm1::TForm1(QWidget* parent, bool WithSkin, const QString& SkinChoice)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     fPpi = Widget_Ppi(this);
-    Create_Skin_Manager(WithSkin);
+    Create_Skin_Manager(WithSkin, SkinChoice);
     Build_Stored_Form();
     Build_Comm();
     kSkinManager1->Loaded();

@@ -7,6 +7,7 @@
 #include "app/skinned_kinds.h"
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 
 #include <cstdint>
@@ -32,8 +33,10 @@ namespace app {
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    // WithSkin false builds the same window without its internal skin (for comparisons).
-    explicit TForm1(QWidget* parent = nullptr, bool WithSkin = true);
+    // WithSkin false builds the same window without its internal skin (for
+    // comparisons). SkinChoice, when not empty, names the skin to start with
+    // instead of the stored one (skin_choice.h).
+    explicit TForm1(QWidget* parent = nullptr, bool WithSkin = true, const QString& SkinChoice = {});
     ~TForm1() override;
 
     // Controls, by their stored names.
@@ -101,7 +104,7 @@ protected:
 
 private:
     void Build_Stored_Form();
-    void Create_Skin_Manager(bool withSkin);
+    void Create_Skin_Manager(bool withSkin, const QString& skinChoice);
     void Attach_Skin();
     void Build_Comm();
     void Fill_Port_Table();

@@ -2,12 +2,15 @@
 // attachment to automatic skinning once it is built.
 #include "app/form1.h"
 
+#include "app/skin_choice.h"
 #include "skin/manager/skin_manager.h"
 #include "tools/skin_gen/internal_skin.h"
 
+#include <QCoreApplication>
+
 namespace app {
 
-void TForm1::Create_Skin_Manager(bool withSkin)
+void TForm1::Create_Skin_Manager(bool withSkin, const QString& skinChoice)
 {
     kSkinManager1 = new skin::TkSkinManager(this);
     kSkinManager1->setObjectName("kSkinManager1");
@@ -15,9 +18,16 @@ void TForm1::Create_Skin_Manager(bool withSkin)
     if (!withSkin)
         return;
     kSkinManager1->SetInternalSkins({skin::InternalStoredSkin()});
-    // The folder of the machine the form was designed on; it exists nowhere else.
-    kSkinManager1->SetSkinDirectory(QStringLiteral("D:\\Work\\Fluxmira\\Skins"));
-    kSkinManager1->SetSkinName(QString::fromUtf8(skin::kInternalSkinName));
+    if (skinChoice.isEmpty()) {
+        // The folder of the machine the form was designed on; it exists nowhere else.
+        kSkinManager1->SetSkinDirectory(QStringLiteral("D:\\Work\\Fluxmira\\Skins"));
+        kSkinManager1->SetSkinName(QString::fromUtf8(skin::kInternalSkinName));
+    } else {
+        // The skin asked for at start replaces the stored one: loaded once, not twice.
+        const Skin_Choice choice = Resolve_Skin(skinChoice, QCoreApplication::applicationDirPath());
+        kSkinManager1->SetSkinDirectory(choice.Directory);
+        kSkinManager1->SetSkinName(choice.Name);
+    }
     kSkinManager1->SetSkinInfo(QStringLiteral("10"));
     for (int i = 0; i < skin::kThirdListCount; ++i)
         kSkinManager1->SetThirdParty(i, skin::DefaultThirdList(i));

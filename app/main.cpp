@@ -1,5 +1,6 @@
 // Program entry: the application object, the one main window, the message loop.
 #include "app/form1.h"
+#include "app/skin_choice.h"
 #include "desktop/app_identity.h"
 #include "runtime/application.h"
 
@@ -7,7 +8,8 @@ int main(int argc, char** argv)
 {
     runtime::Application application(argc, argv);
     desktop::ApplyIdentity();
-    app::TForm1 form;
+    const QString skin = app::Requested_Skin(QCoreApplication::arguments(), qEnvironmentVariable("FLUXMIRA_SKIN"));
+    app::TForm1 form(nullptr, true, skin);
     form.show();
     return application.exec();
 }

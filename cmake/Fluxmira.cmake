@@ -84,3 +84,37 @@ function(_fluxmira_write_installed_programs)
   file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/installed_programs.txt CONTENT "${text}\n")
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL _fluxmira_write_installed_programs)
+
+
+# fluxmira_generated_qrc(OUT_CPP NAME rcc_name PREFIX /prefix DEPENDS generated... FILES alias path ...)
+# A Qt resource file of generated files (paths relative to the current binary
+# folder), compiled by rcc; OUT_CPP names the C++ file to add to a library.
+function(fluxmira_generated_qrc out_cpp)
+  cmake_parse_arguments(ARG "" "NAME;PREFIX" "DEPENDS;FILES" ${ARGN})
+  set(_qrc ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.qrc)
+  set(_text "<RCC><qresource prefix=\"${ARG_PREFIX}\">\n")
+  list(LENGTH ARG_FILES _count)
+  math(EXPR _last "${_count} - 1")
+  foreach(_i RANGE 0 ${_last} 2)
+    math(EXPR _j "${_i} + 1")
+    list(GET ARG_FILES ${_i} _alias)
+    list(GET ARG_FILES ${_j} _path)
+    string(APPEND _text "<file alias=\"${_alias}\">${_path}</file>\n")
+  endforeach()
+  string(APPEND _text "</qresource></RCC>\n")
+  file(WRITE ${_qrc}.in "${_text}")
+  configure_file(${_qrc}.in ${_qrc} COPYONLY)
+  set(_cpp ${CMAKE_CURRENT_BINARY_DIR}/qrc_${ARG_NAME}.cpp)
+  add_custom_command(
+    OUTPUT ${_cpp}
+    COMMAND $<TARGET_FILE:Qt6::rcc> --name ${ARG_NAME} -o ${_cpp} ${_qrc}
+    DEPENDS ${_qrc} ${ARG_DEPENDS}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    VERBATIM)
+  set(${out_cpp} ${_cpp} PARENT_SCOPE)
+endfunction()
+
+# The packed skins we ship: share/fluxmira/Skins, in the build tree as where
+# they are installed, so the program finds them at ../share/fluxmira/Skins.
+set(FLUXMIRA_SKINS_SUBDIR ${CMAKE_INSTALL_DATADIR}/fluxmira/Skins)
+set(FLUXMIRA_SKINS_DIR ${PROJECT_BINARY_DIR}/${FLUXMIRA_SKINS_SUBDIR})

@@ -23,39 +23,65 @@ void TMsgThread::Execute()
 {
     if (!Com)
         return;
-    while (!Terminated()) {
+    // Terminated() is looked at only after Get(), which waits while a handed-over
+    // event still runs: the thread never ends with its hand-over pending.
+    for (;;) {
         if (!fQueue.Get(glMsg) || !Com->IsOpen() || Terminated())
             break;
         if (glMsg.message == cmCommMsgQuitComEvent)
             break;
-        if (glMsg.message == cmCommMsgComEvent)
+        if (glMsg.message == cmCommMsgComEvent) {
+            DropRepeats(glMsg);
             Process(glMsg);
+        }
     }
     // Nobody reads the queue any more: let the event thread's posts fail.
     fQueue.Close();
 }
 
+// Arrivals queued behind this one would only find what this one reads.
+void TMsgThread::DropRepeats(const runtime::ThreadMessage& message)
+{
+    if (message.wParam != platform::EV_RXCHAR)
+        return;
+    fQueue.DropFront([](const runtime::ThreadMessage& m) {
+        return m.message == cmCommMsgComEvent && m.wParam == platform::EV_RXCHAR;
+    });
+}
+
 void TMsgThread::Process(const runtime::ThreadMessage& message)
 {
-    try {
-        if (runtime::HasApplication() && Com->UseMainThread()) {
-            runtime::Synchronize([this, &message] {
-                // A hand-over that runs after this thread was asked to end does nothing.
-                if (Terminated())
-                    return;
-                Com->fHandOverDepth.fetch_add(1);
-                struct Leave {
-                    std::atomic<int>& depth;
-                    ~Leave() { depth.fetch_sub(1); }
-                } leave{Com->fHandOverDepth};
-                Com->ProcessCommEvent(message);
-            });
-        } else {
+    if (!runtime::HasApplication() || !Com->UseMainThread()) {
+        try {
             Com->ProcessCommEvent(message);
+        } catch (...) {
+            // Only an OnFatalError handler can raise here; later events go on.
         }
-    } catch (...) {
-        // Only an OnFatalError handler can raise here; later events go on.
+        return;
     }
+    // The next Get() waits until the GUI thread has run this event, so events
+    // are still processed one at a time; the wait for the hand-over and the
+    // wait for the next message are one sleep instead of two.
+    fQueue.Hold();
+    runtime::QueueForGuiThread([this, message] {
+        struct Leave {
+            TMsgThread& thread;
+            ~Leave() { thread.fQueue.Release(); }
+        } leave{*this};
+        // A hand-over that runs after this thread was asked to end does nothing.
+        if (Terminated())
+            return;
+        Com->fHandOverDepth.fetch_add(1);
+        struct Depth {
+            std::atomic<int>& depth;
+            ~Depth() { depth.fetch_sub(1); }
+        } depth{Com->fHandOverDepth};
+        try {
+            Com->ProcessCommEvent(message);
+        } catch (...) {
+            // As above.
+        }
+    });
 }
 
 // --- event thread -----------------------------------------------------------

@@ -25,6 +25,7 @@ protected:
     void Execute() override;
 
 private:
+    void DropRepeats(const runtime::ThreadMessage& message);
     void Process(const runtime::ThreadMessage& message);
 
     TcmCustomComm* Com;

@@ -1,6 +1,7 @@
 #include "platform/serial.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -12,7 +13,11 @@
 
 namespace platform {
 
-Event::Event() : fFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+namespace {
+std::atomic<std::uint64_t> gNextEventId{1};
+} // namespace
+
+Event::Event() : fFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), fId(gNextEventId.fetch_add(1))
 {
     if (fFd < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");

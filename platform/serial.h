@@ -44,9 +44,12 @@ public:
     // Waits until set (and resets it) or until timeoutMs passes; kInfinite waits for ever.
     bool Wait(std::uint32_t timeoutMs);
     int NativeHandle() const { return fFd; }
+    // Unique for the life of the process, unlike the descriptor number.
+    std::uint64_t Id() const { return fId; }
 
 private:
     int fFd = -1;
+    std::uint64_t fId = 0;
 };
 inline constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
 

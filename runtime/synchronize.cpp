@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QThread>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -15,17 +16,14 @@
 namespace runtime {
 namespace {
 
-struct Pending {
-    const std::function<void()>* fn = nullptr;
-    std::exception_ptr error;
-    bool done = false;
-};
-
 std::mutex gMutex;
 std::condition_variable gGuiWake;   // GUI thread waiting in WaitOnGuiThread
-std::condition_variable gDoneWake;  // workers waiting for their call
-std::deque<Pending*> gQueue;
+std::condition_variable gDoneWake;  // workers waiting in Synchronize
+std::deque<std::function<void()>> gQueue;
 std::uint64_t gWakeCount = 0;
+// A drain event is on its way: later hand-overs ride on it instead of
+// posting one each.
+std::atomic<bool> gDrainPosted{false};
 
 const QEvent::Type kDrainEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
@@ -36,6 +34,9 @@ public:
     {
         if (e->type() != kDrainEvent)
             return QObject::event(e);
+        // Cleared before draining, so a hand-over queued after the drain has
+        // looked at the queue posts again.
+        gDrainPosted.store(false);
         CheckSynchronize();
         return true;
     }
@@ -56,6 +57,18 @@ Drainer* drainer()
     return instance;
 }
 
+void Enqueue(std::function<void()> fn)
+{
+    {
+        std::lock_guard lock(gMutex);
+        gQueue.push_back(std::move(fn));
+        ++gWakeCount;
+    }
+    gGuiWake.notify_all();
+    if (!gDrainPosted.exchange(true))
+        QCoreApplication::postEvent(drainer(), new QEvent(kDrainEvent));
+}
+
 } // namespace
 
 bool HasApplication()
@@ -69,50 +82,56 @@ bool IsGuiThread()
     return app != nullptr && QThread::currentThread() == app->thread();
 }
 
+void QueueForGuiThread(std::function<void()> fn)
+{
+    if (!HasApplication() || IsGuiThread()) {
+        fn();
+        return;
+    }
+    Enqueue(std::move(fn));
+}
+
 void Synchronize(const std::function<void()>& fn)
 {
     if (!HasApplication() || IsGuiThread()) {
         fn();
         return;
     }
-    Pending pending;
-    pending.fn = &fn;
-    {
-        std::lock_guard lock(gMutex);
-        gQueue.push_back(&pending);
-        ++gWakeCount;
-    }
-    gGuiWake.notify_all();
-    QCoreApplication::postEvent(drainer(), new QEvent(kDrainEvent));
-
+    std::exception_ptr error;
+    bool done = false;
+    Enqueue([&] {
+        try {
+            fn();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        {
+            std::lock_guard lock(gMutex);
+            done = true;
+        }
+        // The waiter may be gone as soon as the lock is released: only globals from here.
+        gDoneWake.notify_all();
+    });
     std::unique_lock lock(gMutex);
-    gDoneWake.wait(lock, [&] { return pending.done; });
-    if (pending.error)
-        std::rethrow_exception(pending.error);
+    gDoneWake.wait(lock, [&] { return done; });
+    lock.unlock();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 bool CheckSynchronize()
 {
     bool ranAny = false;
     for (;;) {
-        Pending* next = nullptr;
+        std::function<void()> next;
         {
             std::lock_guard lock(gMutex);
             if (gQueue.empty())
                 return ranAny;
-            next = gQueue.front();
+            next = std::move(gQueue.front());
             gQueue.pop_front();
         }
-        try {
-            (*next->fn)();
-        } catch (...) {
-            next->error = std::current_exception();
-        }
-        {
-            std::lock_guard lock(gMutex);
-            next->done = true;
-        }
-        gDoneWake.notify_all();
+        next();
         ranAny = true;
     }
 }
@@ -120,10 +139,12 @@ bool CheckSynchronize()
 void WaitOnGuiThread(const std::function<bool()>& pred)
 {
     for (;;) {
-        CheckSynchronize();
+        // The counter is read before the queue is drained: a hand-over queued
+        // after the drain then changes it, and the wait below returns at once.
         std::unique_lock lock(gMutex);
         const std::uint64_t seen = gWakeCount;
         lock.unlock();
+        CheckSynchronize();
         if (pred())
             return;
         lock.lock();

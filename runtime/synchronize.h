@@ -5,7 +5,7 @@
 // run it. The GUI thread runs queued calls only at its pump points: whenever it
 // processes its events (the idle loop included) and while it waits for a
 // thread (Thread::WaitFor). An exception thrown by the call is rethrown in the
-// worker.
+// worker. Hand-overs run in the order they were queued, one at a time.
 
 #include <functional>
 
@@ -20,6 +20,11 @@ bool IsGuiThread();
 // Runs fn on the GUI thread and waits for it. Called on the GUI thread itself,
 // runs fn at once.
 void Synchronize(const std::function<void()>& fn);
+
+// Queues fn for the GUI thread like Synchronize, but returns at once: fn
+// itself tells the caller that it ran. fn must not throw. Called on the GUI
+// thread itself, runs fn at once.
+void QueueForGuiThread(std::function<void()> fn);
 
 // Runs every queued hand-over. GUI thread only; returns true when any ran.
 bool CheckSynchronize();

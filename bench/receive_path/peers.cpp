@@ -7,9 +7,7 @@
 
 #include <QSerialPort>
 
-#include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -21,6 +19,7 @@ namespace {
 class PlainLoop : public Receiver {
 public:
     std::string Name() const override { return "plain read() loop"; }
+    bool OnGuiThread() const override { return false; }
     bool Open(const std::string& slavePath) override
     {
         fFd = open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -52,7 +51,10 @@ private:
             const ssize_t n = read(fFd, buf, sizeof buf);
             if (n < 0)
                 break;
-            received += static_cast<std::uint64_t>(n);
+            if (n > 0) {
+                received += static_cast<std::uint64_t>(n);
+                ++deliveries;
+            }
             if (echo && n > 0 && write(fFd, buf, static_cast<std::size_t>(n)) < 0)
                 break;
         }
@@ -63,23 +65,28 @@ private:
     std::thread fThread;
 };
 
-// Our serial component, delivering to OnAfterReceive on the GUI thread.
+// Our serial component, delivering to OnAfterReceive on the GUI thread or,
+// with UseMainThread off, on its message thread.
 class Component : public Receiver {
 public:
-    std::string Name() const override { return "TcmComm (GUI thread)"; }
+    Component(bool useMainThread, unsigned portNo) : fMainThread(useMainThread), fPortNo(portNo) {}
+    std::string Name() const override
+    {
+        return fMainThread ? "TcmComm UseMainThread on" : "TcmComm UseMainThread off";
+    }
+    bool OnGuiThread() const override { return fMainThread; }
     bool Open(const std::string& slavePath) override
     {
-        fDir = std::filesystem::temp_directory_path() / ("fluxmira-bench-" + std::to_string(getpid()));
-        setenv("FLUXMIRA_PORTS", fDir.c_str(), 1);
-        platform::RegisterPort(3, slavePath);
+        platform::RegisterPort(fPortNo, slavePath);
         fCom = std::make_unique<comm::TcmComm>();
-        fCom->SetComPortNo(3);
+        fCom->SetComPortNo(static_cast<std::uint16_t>(fPortNo));
         fCom->SetBaudRate(9600);
         fCom->SetStreamProtocol(comm::spNone);
         fCom->SetTraceStates(comm::TraceSet(comm::tsRxChar));
-        fCom->SetUseMainThread(true);
+        fCom->SetUseMainThread(fMainThread);
         fCom->OnAfterReceive = [this](comm::TcmBaseIO*, const std::uint8_t* data, std::uint32_t n) {
             received += n;
+            ++deliveries;
             if (echo)
                 fCom->SendString(std::string(reinterpret_cast<const char*>(data), n));
         };
@@ -90,21 +97,19 @@ public:
         }
         return fCom->Active();
     }
-    void Close() override
-    {
-        fCom.reset();
-        std::filesystem::remove_all(fDir);
-    }
+    void Close() override { fCom.reset(); }
 
 private:
-    std::filesystem::path fDir;
+    bool fMainThread;
+    unsigned fPortNo;
     std::unique_ptr<comm::TcmComm> fCom;
 };
 
 // Qt's serial port, read on the GUI thread from readyRead.
 class QtPort : public Receiver {
 public:
-    std::string Name() const override { return "QSerialPort (GUI thread)"; }
+    std::string Name() const override { return "QSerialPort"; }
+    bool OnGuiThread() const override { return true; }
     bool Open(const std::string& slavePath) override
     {
         fPort = std::make_unique<QSerialPort>(QString::fromStdString(slavePath));
@@ -113,6 +118,7 @@ public:
         QObject::connect(fPort.get(), &QSerialPort::readyRead, fPort.get(), [this] {
             const QByteArray data = fPort->readAll();
             received += static_cast<std::uint64_t>(data.size());
+            ++deliveries;
             if (echo) {
                 fPort->write(data);
                 fPort->flush();
@@ -130,6 +136,7 @@ private:
 class AsioPort : public Receiver {
 public:
     std::string Name() const override { return "asio::serial_port"; }
+    bool OnGuiThread() const override { return false; }
     bool Open(const std::string& slavePath) override
     {
         asio::error_code ec;
@@ -155,6 +162,7 @@ private:
             if (ec)
                 return;
             received += n;
+            ++deliveries;
             if (echo) {
                 asio::error_code wec;
                 asio::write(fPort, asio::buffer(fBuf, n), wec);
@@ -172,7 +180,10 @@ private:
 } // namespace
 
 std::unique_ptr<Receiver> MakePlainLoop() { return std::make_unique<PlainLoop>(); }
-std::unique_ptr<Receiver> MakeComponent() { return std::make_unique<Component>(); }
+std::unique_ptr<Receiver> MakeComponent(bool useMainThread, unsigned portNo)
+{
+    return std::make_unique<Component>(useMainThread, portNo);
+}
 std::unique_ptr<Receiver> MakeQSerialPort() { return std::make_unique<QtPort>(); }
 std::unique_ptr<Receiver> MakeAsio() { return std::make_unique<AsioPort>(); }
 

@@ -71,6 +71,8 @@ private:
     void MarkLost();
     void Kick();
     void NoteWrite();
+    // Keeps the waiter's cancel event in the epoll set between waits.
+    void WatchCancel(Event* cancel);
 
     bool ReadCounters(Counters& c) const;
     bool ReadLines(int& lines) const;
@@ -108,6 +110,9 @@ private:
     std::atomic<bool> fLost{false};
     std::atomic<bool> fWaiting{false};
     std::atomic<bool> fMaskChanged{false};
+    // Output queue look-ups are skipped while nothing was written since one found it empty.
+    std::atomic<std::uint64_t> fWritesDone{0};  // counted after each write reached the driver
+    std::atomic<std::uint64_t> fOutputEmptyAt{~std::uint64_t{0}};  // fWritesDone when TIOCOUTQ last read 0
     std::atomic<std::uint32_t> fReadAborts{0};
     std::atomic<std::uint32_t> fWriteAborts{0};
     std::atomic<std::uint32_t> fNoted{0};  // events found outside the waiter (EV_RXFLAG by a reader)
@@ -115,6 +120,8 @@ private:
     bool fHasLines = false;        // TIOCMGET works; set once at open
     bool fTogglesRts = false;      // TIOCSRS485 works; set once at open
     bool fArrivalPending = false;  // only the thread owning fWaiting touches it
+    std::uint64_t fCancelWatched = 0;  // Event::Id() of the cancel event in fEpoll; as above
+    int fCancelFd = -1;
 
     std::mutex fInputMutex;        // guards fReadAhead and the level of fInputFd; taken before fMutex
     std::deque<char> fReadAhead;

@@ -137,8 +137,15 @@ bool Port::ClearError(std::uint32_t* errors, ComStat* stat)
     int outQueue = 0;
     if (!QueuedInput(inQueue))
         return false;
-    if (ioctl(fFd, TIOCOUTQ, &outQueue) != 0 && !IsUnsupported(errno))
-        return FailIo(errno);
+    // Only our writes fill the output queue: once it was seen empty it stays
+    // empty until the next one, so the look-up is saved on the receive path.
+    const std::uint64_t writes = fWritesDone.load();
+    if (writes != fOutputEmptyAt.load()) {
+        if (ioctl(fFd, TIOCOUTQ, &outQueue) != 0 && !IsUnsupported(errno))
+            return FailIo(errno);
+        if (outQueue == 0)
+            fOutputEmptyAt.store(writes);
+    }
     std::uint32_t flags = 0;
     Counters now;
     if (ReadCounters(now)) {

@@ -5,7 +5,6 @@
 #include "platform/posix/error_map.h"
 
 #include <cerrno>
-#include <poll.h>
 #include <utility>
 #include <sys/epoll.h>
 #include <sys/ioctl.h>
@@ -27,33 +26,6 @@ void Drain(int eventFd)
     std::uint64_t value = 0;
     (void)::read(eventFd, &value, sizeof value);
 }
-
-// Removes the caller's cancel event from the port's epoll when the wait ends.
-class CancelRegistration {
-public:
-    CancelRegistration(int epoll, Event* cancel, std::uint32_t tag)
-        : fEpoll(epoll), fFd(cancel ? cancel->NativeHandle() : -1)
-    {
-        if (fFd < 0)
-            return;
-        epoll_event ev{};
-        ev.events = EPOLLIN;
-        ev.data.u32 = tag;
-        if (epoll_ctl(fEpoll, EPOLL_CTL_ADD, fFd, &ev) != 0)
-            fFd = -1;
-    }
-    ~CancelRegistration()
-    {
-        if (fFd >= 0)
-            epoll_ctl(fEpoll, EPOLL_CTL_DEL, fFd, nullptr);
-    }
-    CancelRegistration(const CancelRegistration&) = delete;
-    CancelRegistration& operator=(const CancelRegistration&) = delete;
-
-private:
-    int fEpoll;
-    int fFd;
-};
 
 class WaitingFlag {
 public:
@@ -78,8 +50,33 @@ void Port::Kick()
     (void)::write(fKickFd, &one, sizeof one);
 }
 
+// A registration per wait would cost two epoll_ctl calls for every event; the
+// event stays in the set instead until another (or none) is given. An event
+// destroyed meanwhile took its registration with it when its descriptor
+// closed, which is why it is known by its id and not by its descriptor.
+void Port::WatchCancel(Event* cancel)
+{
+    const std::uint64_t id = cancel ? cancel->Id() : 0;
+    if (id == fCancelWatched)
+        return;
+    if (fCancelFd >= 0)
+        epoll_ctl(fEpoll, EPOLL_CTL_DEL, fCancelFd, nullptr);  // may be gone already
+    fCancelWatched = 0;
+    fCancelFd = -1;
+    if (!cancel)
+        return;
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.u32 = kTagCancel;
+    if (epoll_ctl(fEpoll, EPOLL_CTL_ADD, cancel->NativeHandle(), &ev) == 0) {
+        fCancelWatched = id;
+        fCancelFd = cancel->NativeHandle();
+    }
+}
+
 void Port::NoteWrite()
 {
+    fWritesDone.fetch_add(1);
     {
         std::lock_guard lock(fMutex);
         if (!(fMask & EV_TXEMPTY))
@@ -186,16 +183,13 @@ bool Port::WaitEvent(std::uint32_t& mask, Event* cancel)
     mask = 0;
     if (!Usable())
         return false;
-    // A hang-up that came before this wait may have spent its edge already.
-    pollfd probe{fFd, POLLIN, 0};
-    if (::poll(&probe, 1, 0) > 0 && (probe.revents & (POLLHUP | POLLERR))) {
-        MarkLost();
-        return FailLost();
-    }
+    // No poll() probe for a hang-up here: every wait that sees the hang-up
+    // marks the port lost, and one that came while nobody waited stays
+    // ready for the next epoll_wait. (A probe cost a tty buffer flush per event.)
     WaitingFlag waiting(fWaiting);
     if (!waiting.Owned())
         return Fail(kErrorInvalidParameter);
-    CancelRegistration registration(fEpoll, cancel, kTagCancel);
+    WatchCancel(cancel);
     fMaskChanged.store(false);
     for (;;) {
         std::uint32_t wanted = 0;

@@ -70,8 +70,9 @@ window_has_icon() {
 # Places in the window at 96 pixels per inch: the On/Off button's centre
 # (design 34,157) and the reading display (330x70 at 20,34), which shows
 # "000.0 uW" while idle and changes once a reading arrives. The skin draws
-# its own border and caption inside the window and moves the client area by
-# 4,32; an unskinned window has no such offset.
+# its own border and caption inside the window and moves the controls by
+# 4,27 (its 4,32 frame, less the 5 pixels they move up to stay clear of its
+# bottom border); an unskinned window has no such offset.
 click_and_wait_for_reading() {
   local dx=$1 dy=$2 tries=$3
   local area="330x70+$((20 + dx))+$((34 + dy))"
@@ -87,5 +88,5 @@ click_and_wait_for_reading() {
 
 # show_reading: clicks "On" and waits up to 40 s for a reading.
 show_reading() {
-  click_and_wait_for_reading 4 32 40 || click_and_wait_for_reading 0 0 40
+  click_and_wait_for_reading 4 27 40 || click_and_wait_for_reading 0 0 40
 }

@@ -1,5 +1,6 @@
 #include "skin/controls/edit.h"
 
+#include "skin/controls/label.h"
 #include "skin/manager/hover_glow.h"
 #include "skin/manager/skin_command.h"
 
@@ -40,14 +41,19 @@ QStyle* editStyle()
 
 } // namespace
 
-TkEdit::TkEdit(QWidget* parent) : QLineEdit(parent)
+TkEdit::TkEdit(QWidget* parent) : QLineEdit(parent), TkSkinnedControl(this)
 {
     setStyle(editStyle());
     fColor = palette().color(QPalette::Base);
     fFontColor = palette().color(QPalette::Text);
 }
 
-TkEdit::~TkEdit() { TkHoverGlow::Hide(this); }
+TkEdit::~TkEdit()
+{
+    TkHoverGlow::Hide(this);
+    if (fLabel)
+        fLabel->deleteLater();
+}
 
 QString TkEdit::DisplayText() const
 {
@@ -122,7 +128,8 @@ QImage TkEdit::BuildImage()
     const TkSkinManager* m = SkinData.Manager();
     const std::optional<QColor> custom = SkinData.CustomColor ? std::optional<QColor>(fColor) : std::nullopt;
     if (m && BorderSingle)
-        PaintSectionItem(image, image.rect(), m->Model(), SkinData.SkinIndex, CurrentState(), beneath, custom);
+        PaintSectionItem(image, image.rect(), m->Model(), SkinData.SkinIndex, CurrentState(), beneath,
+                         SkinData.ItemLook(custom));
     else if (m && SkinData.Section())
         PaintSectionBackground(image, image.rect(), m->Model(), SkinData.Section()->Props[0], beneath, custom);
     if (!(hasFocus() && isEnabled())) {
@@ -139,8 +146,8 @@ QImage TkEdit::BuildImage()
             DrawSkinText(p, textRect(), flags, placeholderText(), look);
         }
     }
-    if (!isEnabled() && (DisabledKind & 1))
-        BlendDisabled(image, beneath);
+    if (!isEnabled())
+        ApplyDisabledLook(image, beneath, DisabledKind);
     SkinData.FCacheBmp = image;
     SkinData.BGChanged = false;
     return image;
@@ -173,59 +180,131 @@ void TkEdit::focusInEvent(QFocusEvent* event)
     update();
 }
 
-// Unfocused, the face comes from the skin whatever the edit's colours are;
-// colours the program gave the edit meanwhile are kept.
+// Back to the section's normal colours: a skin whose hot colours differ
+// must not leave the edit in them.
 void TkEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
+    takeSectionColours();
     update();
 }
 
-void TkEdit::skinCommand(TkSkinCommandEvent& e)
+void TkEdit::SkinChanged(bool skinned)
 {
-    const bool own = e.Manager == SkinData.Manager();
-    switch (e.Command) {
-    case KM_SETNEWSKIN:
-        if (own) {
-            SkinData.UpdateIndexes(this);
-            applySkinnedLook(SkinData.Skinned(false));
-            takeSectionColours();
-            update();
-        }
+    applySkinnedLook(skinned);
+    if (skinned)
+        takeSectionColours();
+}
+
+bool TkEdit::event(QEvent* event)
+{
+    if (HandleSkinCommand(event))
+        return true;
+    const bool handled = QLineEdit::event(event);
+    FollowGeometry(event);
+    followWithLabel(event);
+    return handled;
+}
+
+// The glow shows on mouse-over, though an edit becomes hot by focus only.
+void TkEdit::enterEvent(QEnterEvent* event)
+{
+    QLineEdit::enterEvent(event);
+    SkinData.FMouseAbove = true;
+    UpdateHoverGlow(this, SkinData, true);
+}
+
+void TkEdit::leaveEvent(QEvent* event)
+{
+    QLineEdit::leaveEvent(event);
+    SkinData.FMouseAbove = false;
+    UpdateHoverGlow(this, SkinData, false);
+}
+
+void TkEdit::changeEvent(QEvent* event)
+{
+    QLineEdit::changeEvent(event);
+    if (event->type() != QEvent::EnabledChange)
+        return;
+    if (!isEnabled())
+        TkHoverGlow::Hide(this);
+    if (fLabel)
+        fLabel->setEnabled(isEnabled());
+}
+
+// The bound label shows, hides and moves with the edit. Hidden with its
+// parent, the edit takes no action: the label goes with the parent anyway.
+void TkEdit::followWithLabel(const QEvent* event)
+{
+    if (!fLabel)
+        return;
+    switch (event->type()) {
+    case QEvent::Show:
+        fLabel->show();
         break;
-    case KM_REMOVESKIN:
-        if (own) {
-            SkinData.SkinIndex = -1;
-            SkinData.BorderIndex = -1;
-            SkinData.FCacheBmp = QImage();
-            applySkinnedLook(false);
-            update();
-        }
+    case QEvent::Hide:
+        if (isHidden())
+            fLabel->hide();
         break;
-    case KM_REFRESH:
-        SkinData.UpdateIndexes(this);
-        update();
-        break;
-    case KM_DEFSECTION:
-        if (const TkSkinManager* m = SkinData.Manager())
-            e.Result = 1 + m->GetSkinIndex(QStringLiteral("EDIT"));
-        break;
-    case KM_REBUILD:
-        SkinData.BGChanged = true;
-        update();
+    case QEvent::Move:
+    case QEvent::Resize:
+        placeBoundLabel();
         break;
     default:
         break;
     }
 }
 
-bool TkEdit::event(QEvent* event)
+void TkEdit::SetBoundLabel(const TkBoundLabel& value)
 {
-    if (event->type() == TkSkinCommandEvent::EventType()) {
-        skinCommand(*static_cast<TkSkinCommandEvent*>(event));
-        return true;
+    fBoundLabel = value;
+    if (!value.Active || !parentWidget()) {
+        if (fLabel) {
+            fLabel->hide();
+            fLabel->deleteLater();
+        }
+        fLabel = nullptr;
+        return;
     }
-    return QLineEdit::event(event);
+    if (!fLabel) {
+        fLabel = new TkLabel(parentWidget());
+        fLabel->setBuddy(this);
+    }
+    fLabel->setText(value.Caption);
+    fLabel->UseSkinColor = value.UseSkinColor;
+    fLabel->setEnabled(isEnabled());
+    fLabel->adjustSize();
+    placeBoundLabel();
+    fLabel->setVisible(!isHidden());
+}
+
+void TkEdit::placeBoundLabel()
+{
+    if (!fLabel)
+        return;
+    constexpr int gap = 4;
+    const QRect e = geometry();
+    const QSize s = fLabel->sizeHint();
+    const int above = e.top() - s.height() - 1 - fBoundLabel.Indent;
+    QPoint at;
+    switch (fBoundLabel.Layout) {
+    case TkBoundLabelLayout::sclLeft:
+        at = QPoint(e.left() - gap - fBoundLabel.Indent - s.width(), e.top() + (e.height() - s.height()) / 2);
+        break;
+    case TkBoundLabelLayout::sclTopLeft:
+        at = QPoint(e.left(), above);
+        break;
+    case TkBoundLabelLayout::sclTopCenter:
+        at = QPoint(e.left() + (e.width() - s.width()) / 2, above);
+        break;
+    case TkBoundLabelLayout::sclTopRight:
+        at = QPoint(e.right() + 1 - s.width(), above);
+        break;
+    case TkBoundLabelLayout::sclBottomLeft:
+        at = QPoint(e.left(), e.bottom() + 2 + fBoundLabel.Indent);
+        break;
+    }
+    fLabel->setGeometry(QRect(at, s));
 }
 
 } // namespace skin

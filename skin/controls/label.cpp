@@ -81,6 +81,17 @@ void TkLabel::paintEvent(QPaintEvent* event)
     style()->drawItemText(&p, r, flags, palette, true, text(), QPalette::WindowText);
 }
 
+void TkLabel::adoptApplicationFont(const TkSkinManager* m)
+{
+    if (!m || !testAttribute(Qt::WA_SetFont) || m->DefOldFontName().isEmpty())
+        return;
+    if (font().family() != m->DefOldFontName())
+        return;
+    QFont adopted = font();
+    adopted.setFamilies({m->DefNewFontName()});
+    setFont(adopted);
+}
+
 bool TkLabel::event(QEvent* event)
 {
     if (event->type() != TkSkinCommandEvent::EventType())
@@ -88,9 +99,21 @@ bool TkLabel::event(QEvent* event)
     auto* e = static_cast<TkSkinCommandEvent*>(event);
     switch (e->Command) {
     case KM_SETNEWSKIN:
-    case KM_REMOVESKIN:
+        update();
+        break;
     case KM_REFRESH:
+        fUsedParentFont = !testAttribute(Qt::WA_SetFont);
+        fParentFontSaved = true;
+        update();
+        break;
+    case KM_REMOVESKIN:
+        if (fParentFontSaved && fUsedParentFont && testAttribute(Qt::WA_SetFont))
+            setFont(QFont());
+        fParentFontSaved = false;
+        update();
+        break;
     case KM_FONTCHANGED:
+        adoptApplicationFont(qobject_cast<TkSkinManager*>(e->Manager.data()));
         update();
         break;
     case KM_GETSECTION:

@@ -4,6 +4,11 @@
 // font colour, or that of the section that paints beneath it (asked of its
 // parent), or the palette's label colour. A disabled label mixes its colour
 // with the parent's colour. Without a skin it is a plain QLabel.
+//
+// Fonts: a refresh remembers whether the label follows its parent's font and
+// removing the skin brings that back; when the manager changes the
+// application font, a label whose own font has the old application font's
+// family takes the new family.
 
 #include "skin/controls/control_skin.h"
 
@@ -29,9 +34,13 @@ protected:
     void paintEvent(QPaintEvent* Event) override;
 
 private:
+    void adoptApplicationFont(const TkSkinManager* Manager);
     TkSkinManager* manager() const;
     QColor parentColor() const;
     QColor skinColor(const TkSkinManager& Manager, int OwnSection) const;
+
+    bool fUsedParentFont = false;
+    bool fParentFontSaved = false;
 };
 
 } // namespace skin

@@ -1,11 +1,13 @@
 #include "skin/manager/auto_skinning.h"
 
 #include "skin/manager/form_provider.h"
+#include "skin/manager/popup_menu.h"
 #include "skin/manager/skin_manager.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QVariant>
 #include <QWidget>
@@ -60,6 +62,12 @@ void TkAutoSkinner::Uninstall()
 
 bool TkAutoSkinner::eventFilter(QObject* watched, QEvent* event)
 {
+    // A popup menu takes its skinned style before it measures itself.
+    if (event->type() == QEvent::Polish) {
+        if (auto* menu = qobject_cast<QMenu*>(watched); menu && fManager && fManager->SkinnedPopups())
+            SkinPopupMenu(menu);
+        return false;
+    }
     if ((event->type() == QEvent::Show || event->type() == QEvent::WindowActivate) && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
         if (!w->isWindow() || TkxProvider::ProviderOf(w))

@@ -8,6 +8,9 @@
 // "Loading" is true, when it is a popup, tool tip or other borderless helper
 // window, or when SkinningRules exclude its kind: srStdDialogs for message
 // boxes and dialogs, srStdForms for any other window.
+//
+// With the manager's SkinnedPopups, every popup menu is given the skinned
+// menu style (popup_menu.h) when it is first polished.
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "skin/manager/form_frame.h"
 
-#include "skin/controls/skin_render.h"
+#include "skin/render/skin_render.h"
 #include "skin/model/element_image.h"
 
 #include <QPainter>
@@ -106,13 +106,14 @@ void PaintFormFrame(QImage& image, const TkSkinModel& model, const TkFrameLayout
         PaintSectionBackground(image, all, model, model.gd[std::size_t(form)].Props[0], beneath);
     else
         image.fill(beneath.Color);
+    // The caption band on its own, over the part of the face beneath it.
     TkBeneath under;
-    under.Image = image.copy();
-    QImage caption = image.copy();
+    under.Image = image.copy(layout.Caption);
+    QImage caption = under.Image;
     if (model.IsValidSkinIndex(title))
-        PaintSectionItem(caption, layout.Caption, model, title, state.Active ? 1 : 0, under);
+        PaintSectionItem(caption, caption.rect(), model, title, state.Active ? 1 : 0, under);
     QPainter p(&image);
-    p.drawImage(layout.Caption, caption, layout.Caption);
+    p.drawImage(layout.Caption.topLeft(), caption);
     if (model.IsValidSkinIndex(form))
         DrawBorderElement(p, model, model.gd[std::size_t(form)].BorderIndex, all, state.Active ? 1 : 0);
 

@@ -4,9 +4,9 @@
 #include "skin/manager/auto_skinning.h"
 #include "skin/manager/skin_command.h"
 #include "skin/manager/skin_manager.h"
+#include "skin/manager/third_party.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
@@ -28,7 +28,8 @@ bool isOverlay(const QObject* o) { return o->property("fluxmiraSkinOverlay").toB
 } // namespace
 
 TkxProvider::TkxProvider(QWidget* window, TkSkinManager* manager, Kind kind)
-    : QObject(window), fWindow(window), fManager(manager), fKind(kind)
+    : QObject(window), fWindow(window), fManager(manager), fKind(kind),
+      fAdapter(std::make_unique<TkThirdPartyAdapter>(window, manager))
 {
     window->setProperty(kProviderProperty, QVariant::fromValue<QObject*>(this));
     window->installEventFilter(this);
@@ -84,6 +85,7 @@ void TkxProvider::apply()
         applyForm();
     else
         applyDialogColours(true);
+    fAdapter->Apply();
     fApplied = true;
 }
 
@@ -92,6 +94,7 @@ void TkxProvider::remove()
     if (!fApplied || !fWindow)
         return;
     fApplied = false;
+    fAdapter->Remove();
     if (fKind == Kind::Form)
         removeForm();
     else
@@ -113,20 +116,17 @@ void TkxProvider::applyForm()
         fFramed = true;
     }
     fLayout = FrameLayout(fManager->Model(), w->size(), fSavedFlags.testFlag(Qt::WindowMinimizeButtonHint));
-    shiftChildren(QPoint(fLayout.Border, fLayout.TitleHeight));
+    shiftChildren(QPoint(fLayout.Border, fLayout.TitleHeight) + fitOffset());
     QPalette palette = fSavedPalette;
     if (const auto plain = PlainClientColor(fManager->Model()))
         palette.setColor(QPalette::Window, *plain);
     w->setPalette(palette);
-    adaptLabels(true);
-    rebuild();
-    w->update();
+    invalidate();
 }
 
 void TkxProvider::removeForm()
 {
     QWidget* w = fWindow;
-    adaptLabels(false);
     shiftChildren(QPoint());
     if (fFramed) {
         const bool visible = w->isVisible();
@@ -140,6 +140,28 @@ void TkxProvider::removeForm()
     w->update();
 }
 
+// The skin's frame can leave a smaller client area than the window was laid
+// out for: children that would reach into the frame move up (or left) as far
+// as needed to stay kFitMargin inside it, never past the client area's top.
+QPoint TkxProvider::fitOffset() const
+{
+    constexpr int kFitMargin = 4;
+    QRect children;
+    for (QObject* child : fWindow->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && !widget->isWindow() && !isOverlay(widget))
+            children |= widget->geometry().translated(-fShift);
+    }
+    const QSize client = fWindow->size().shrunkBy(fLayout.Client());
+    if (children.isEmpty() || client.isEmpty())
+        return {};
+    const auto fit = [](int start, int end, int length) {
+        return std::max(std::min(0, length - kFitMargin - end), -start);
+    };
+    return {fit(children.left(), children.right() + 1, client.width()),
+            fit(children.top(), children.bottom() + 1, client.height())};
+}
+
 void TkxProvider::shiftChildren(QPoint offset)
 {
     const QPoint delta = offset - fShift;
@@ -150,37 +172,6 @@ void TkxProvider::shiftChildren(QPoint offset)
         auto* widget = qobject_cast<QWidget*>(child);
         if (widget && !widget->isWindow() && !isOverlay(widget))
             widget->move(widget->pos() + delta);
-    }
-}
-
-void TkxProvider::adaptLabels(bool skinned)
-{
-    if (!skinned) {
-        for (auto it = fSavedLabels.cbegin(); it != fSavedLabels.cend(); ++it) {
-            if (QWidget* label = it.key(); fWindow->isAncestorOf(label)) {
-                label->setPalette(it.value());
-                label->setAutoFillBackground(fSavedFill.value(label));
-            }
-        }
-        fSavedLabels.clear();
-        fSavedFill.clear();
-        return;
-    }
-    if (!fManager || !(fManager->SkinningRules() & srThirdParty))
-        return;
-    const QColor colour = ToQColor(fManager->Model().Palette[pcLabelText]);
-    for (QLabel* label : fWindow->findChildren<QLabel*>()) {
-        if (label->inherits("skin::TkLabel") || HasExclusionTag(label))
-            continue;
-        if (!fSavedLabels.contains(label)) {
-            fSavedLabels.insert(label, label->palette());
-            fSavedFill.insert(label, label->autoFillBackground());
-        }
-        QPalette palette = fSavedLabels.value(label);
-        palette.setColor(QPalette::WindowText, colour);
-        label->setPalette(palette);
-        if (fManager->LabelsOptions.TransparentAlways)
-            label->setAutoFillBackground(false);
     }
 }
 
@@ -206,6 +197,28 @@ void TkxProvider::applyDialogColours(bool skinned)
     w->setPalette(palette);
 }
 
+// The frame is drawn again only when it is next needed: several changes in
+// a row (framing, resizing, activation at start) cost one drawing.
+void TkxProvider::invalidate(const QRect& area)
+{
+    fDirty = true;
+    if (fManager && fWindow && !fWindow->size().isEmpty())
+        fLayout = FrameLayout(fManager->Model(), fWindow->size(), fSavedFlags.testFlag(Qt::WindowMinimizeButtonHint));
+    if (!fWindow)
+        return;
+    if (area.isNull())
+        fWindow->update();
+    else
+        fWindow->update(area);
+}
+
+const QImage& TkxProvider::frameImage()
+{
+    if (fDirty || fImage.size() != fWindow->size())
+        rebuild();
+    return fImage;
+}
+
 void TkxProvider::rebuild()
 {
     if (!fApplied && !fFramed)
@@ -213,6 +226,7 @@ void TkxProvider::rebuild()
     QWidget* w = fWindow;
     if (w->size().isEmpty() || !fManager)
         return;
+    fDirty = false;
     fLayout = FrameLayout(fManager->Model(), w->size(), fSavedFlags.testFlag(Qt::WindowMinimizeButtonHint));
     fState.Title = w->windowTitle();
     fState.Font = QApplication::font("QMdiSubWindowTitleBar");
@@ -227,10 +241,9 @@ void TkxProvider::rebuild()
 
 void TkxProvider::paint()
 {
-    if (fImage.size() != fWindow->size())
-        rebuild();
+    const QImage& image = frameImage();
     QPainter p(fWindow);
-    p.drawImage(0, 0, fImage);
+    p.drawImage(0, 0, image);
 }
 
 void TkxProvider::answer(TkSkinCommandEvent& e)
@@ -241,14 +254,12 @@ void TkxProvider::answer(TkSkinCommandEvent& e)
     if (e.Command == KM_GETBACKGROUND) {
         if (fKind == Kind::Dialog)
             return;
-        if (fImage.size() != fWindow->size())
-            rebuild();
         const QRect client = fWindow->rect().marginsRemoved(fLayout.Client());
         const auto plain = PlainClientColor(model);
         if (plain && client.contains(e.Bounds))
             e.BeneathColor = *plain;
         else
-            e.BeneathImage = fImage.copy(e.Bounds);
+            e.BeneathImage = frameImage().copy(e.Bounds);
         e.Answered = true;
     } else if (e.Command == KM_GETSECTION) {
         const int form = model.GetSkinIndex(QStringLiteral("FORM"));
@@ -262,8 +273,7 @@ void TkxProvider::setHot(TkTitleButton hot)
     if (fState.Hot == hot)
         return;
     fState.Hot = hot;
-    rebuild();
-    fWindow->update(fLayout.Caption);
+    invalidate(fLayout.Caption);
 }
 
 bool TkxProvider::mouse(QEvent* event)
@@ -280,8 +290,7 @@ bool TkxProvider::mouse(QEvent* event)
             return false;
         if (at != TkTitleButton::None) {
             fState.Pressed = at;
-            rebuild();
-            fWindow->update(fLayout.Caption);
+            invalidate(fLayout.Caption);
         } else if (QWindow* handle = fWindow->windowHandle()) {
             handle->startSystemMove();
         }
@@ -291,8 +300,7 @@ bool TkxProvider::mouse(QEvent* event)
         if (pressed == TkTitleButton::None)
             return false;
         fState.Pressed = TkTitleButton::None;
-        rebuild();
-        fWindow->update(fLayout.Caption);
+        invalidate(fLayout.Caption);
         if (pressed == at) {
             QPointer<QWidget> w = fWindow;
             runtime::RunGuarded([&] {
@@ -329,8 +337,7 @@ bool TkxProvider::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ActivationChange:
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:
-        rebuild();
-        fWindow->update();
+        invalidate();
         return false;
     case QEvent::Leave:
         setHot(TkTitleButton::None);
@@ -362,10 +369,8 @@ bool TkxProvider::event(QEvent* event)
         break;
     case KM_REFRESH:
     case KM_UPDATEEND:
-        if (fApplied && fKind == Kind::Form) {
-            rebuild();
-            fWindow->update();
-        }
+        if (fApplied && fKind == Kind::Form)
+            invalidate();
         break;
     default:
         break;

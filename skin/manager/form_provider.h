@@ -2,13 +2,14 @@
 // The run-time skin provider of an automatically skinned window.
 //
 // A form gets a frame and caption painted from the skin: the window becomes
-// frameless, its direct children move down and right by the frame (their
-// positions stay client positions under ClientOrigin()), the caption moves
+// frameless, its direct children move down and right by the frame, and up
+// or left again where they would reach into the frame (their positions stay
+// client positions under ClientOrigin()), the caption moves
 // the window (the window system's move) and its buttons minimise and close.
-// Standard labels take the skin's label colour and, with
-// LabelsOptions.TransparentAlways, stop painting their background.
-// A dialog (message boxes included) only takes the skin's colours.
-// Removing the skin restores everything.
+// A dialog (message boxes included) keeps its system frame and takes the
+// skin's colours. The children of both are adapted through the ThirdLists
+// (third_party.h): standard labels take the skin's label colour, push
+// buttons are drawn from "BUTTON". Removing the skin restores everything.
 
 #include "skin/manager/form_frame.h"
 
@@ -19,12 +20,15 @@
 #include <QPalette>
 #include <QPointer>
 
+#include <memory>
+
 class QWidget;
 
 namespace skin {
 
 class TkSkinManager;
 class TkSkinCommandEvent;
+class TkThirdPartyAdapter;
 
 class TkxProvider : public QObject {
     Q_OBJECT
@@ -59,9 +63,11 @@ private:
     void remove();
     void applyForm();
     void removeForm();
-    void adaptLabels(bool skinned);
     void applyDialogColours(bool skinned);
+    QPoint fitOffset() const;
     void shiftChildren(QPoint offset);
+    void invalidate(const QRect& Area = {});
+    const QImage& frameImage();
     void rebuild();
     void paint();
     void answer(TkSkinCommandEvent& event);
@@ -79,8 +85,8 @@ private:
     TkFrameLayout fLayout;
     TkFrameState fState;
     QImage fImage;
-    QHash<QWidget*, QPalette> fSavedLabels;
-    QHash<QWidget*, bool> fSavedFill;
+    bool fDirty = true;
+    std::unique_ptr<TkThirdPartyAdapter> fAdapter;
 };
 
 } // namespace skin

@@ -7,13 +7,14 @@
 #include "skin/manager/form_provider.h"
 #include "skin/manager/hover_glow.h"
 #include "skin/manager/preview_server.h"
+#include "skin/manager/skin_change.h"
 #include "skin/manager/skin_command.h"
 
 #include <QApplication>
+#include <QStyle>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QWidget>
 
@@ -22,6 +23,7 @@ namespace {
 
 TkSkinManager* gDefault = nullptr;
 bool gSkinLoading = false;
+std::optional<bool> gForcedAnimation;
 bool gStdDialogsSkinned = false;
 
 const QString kOptionsFile = QStringLiteral("Options.dat");
@@ -55,7 +57,9 @@ void sendToTree(QWidget* widget, int command, QObject* manager, const QString& s
     TkSkinCommandEvent event(command, manager);
     event.Section = section;
     SendSkinCommand(widget, event);
-    for (QObject* child : widget->children()) {
+    // A copy: answering a command may add children (outer effects, glows).
+    const QObjectList children = widget->children();
+    for (QObject* child : children) {
         auto* w = qobject_cast<QWidget*>(child);
         if (w && !w->isWindow())
             sendToTree(w, command, manager, section);
@@ -104,7 +108,12 @@ void TkSkinManager::completeThirdLists()
     for (int i = 0; i < kThirdListCount; ++i) {
         if (fThirdParty[std::size_t(i)].isEmpty())
             fThirdParty[std::size_t(i)] = DefaultThirdList(i);
-        fThirdLists[std::size_t(i)] = fThirdParty[std::size_t(i)].split(QRegularExpression(QStringLiteral("\r?\n")));
+        QStringList names = fThirdParty[std::size_t(i)].split(u'\n');
+        for (QString& name : names) {
+            if (name.endsWith(u'\r'))
+                name.chop(1);
+        }
+        fThirdLists[std::size_t(i)] = names;
     }
 }
 
@@ -189,6 +198,8 @@ void TkSkinManager::SetSkinName(const QString& value)
     if (fActive) {
         if (OnBeforeChange)
             OnBeforeChange(this);
+        if (fExtendedBorders && AnimationAllowed(AnimEffects.SkinChanging))
+            TkSkinChangeOverlay::StartAll(AnimEffects.SkinChanging.Time);
         const bool wasActive = SkinActive();
         if (!loadNamed())
             fSkinName = old;
@@ -201,6 +212,7 @@ void TkSkinManager::SetSkinName(const QString& value)
         if (!fNoAutoUpdate && OnAfterChange)
             OnAfterChange(this);
     }
+    fSkinList.SkinChanged();
     if (OnSkinListChanged)
         OnSkinListChanged(this);
     recordDialogRule();
@@ -237,11 +249,7 @@ std::unique_ptr<TkSkinModel> TkSkinManager::newModel() const
     model->Brightness = fBrightness;
     model->CommonSections = fCommonSections;
     model->OnVersionWarning = [this](const std::string& text) {
-        auto* self = const_cast<TkSkinManager*>(this);
-        const int rules = self->fSkinningRules;
-        self->fSkinningRules &= ~srStdDialogs;
-        runtime::ShowMessageBox(text, "Warning", runtime::BoxIcon::Warning);
-        self->fSkinningRules = rules;
+        const_cast<TkSkinManager*>(this)->showUnskinnedBox(text, "Warning", runtime::BoxIcon::Warning, false);
     };
     return model;
 }
@@ -294,7 +302,9 @@ void TkSkinManager::ReloadSkin()
         if (fSkinIsPacked) {
             convertor = std::make_unique<TkxSkinConvertor>();
             convertor->PackedData = chosen->PackedData;  // shared, not copied
-            UnpackSkinArchive(*convertor, [this](const std::string& text) { showError(text); });
+            UnpackSkinArchive(*convertor, [this](const std::string& text) {
+                showUnskinnedBox(text, "Error", runtime::BoxIcon::Error, true);
+            });
             convertor->PackedData.clear();
             if (!convertor->Options)
                 throw runtime::Error(InternalFormatErrorText(fSkinName.toStdString()));
@@ -311,7 +321,9 @@ void TkSkinManager::ReloadPackedSkin()
     FlagScope loading(gSkinLoading);
     std::unique_ptr<TkxSkinConvertor> convertor;
     LoadPackedSkinFile(GetFullSkinDirectory() + fSkinName + QStringLiteral(".skz"), convertor,
-                       [this](const std::string& text) { showError(text); });
+                       [this](const std::string& text) {
+                           showUnskinnedBox(text, "Error", runtime::BoxIcon::Error, true);
+                       });
     if (!convertor || !convertor->Options)
         throw runtime::Error(InternalFormatErrorText(fSkinName.toStdString()));
     const TkOptionsTable options = TkOptionsTable::FromBytes(*convertor->Options);
@@ -322,6 +334,19 @@ void TkSkinManager::showError(const std::string& text, bool warning)
 {
     runtime::ShowMessageBox(text, warning ? "Warning" : "Error",
                             warning ? runtime::BoxIcon::Warning : runtime::BoxIcon::Error);
+}
+
+void TkSkinManager::showUnskinnedBox(const std::string& text, const std::string& caption, runtime::BoxIcon icon,
+                                     bool sysColors)
+{
+    const int rules = fSkinningRules;
+    const bool changeSysColors = Options.ChangeSysColors;
+    fSkinningRules &= ~srStdDialogs;
+    if (sysColors)
+        Options.ChangeSysColors = false;
+    runtime::ShowMessageBox(text, caption, icon);
+    fSkinningRules = rules;
+    Options.ChangeSysColors = changeSysColors;
 }
 
 // --- Applying and removing ---
@@ -354,17 +379,36 @@ void TkSkinManager::activate(bool repaint)
     FlagScope state(fSkinLoadingState);
     if (fIsDefault)
         TkHoverGlow::RemoveAll();
+    // Painted once, with the whole new skin, when the freezer goes.
+    const TkFormFreezer freezer(repaint);
     fModel->CommonSkinData.Active = false;
     Broadcast(KM_SETNEWSKIN);
     fModel->CommonSkinData.Active = true;
     if (fIsDefault && !fHookInstalled)
         installHook();
+    applyFontMode();
     if (repaint)
         RepaintForms(false);
 }
 
+// The application font the skin asks for (fmFromSkin: its MainFont, or the
+// stored default when it names none; fmCustom: Fonts.MainFont).
+void TkSkinManager::applyFontMode()
+{
+    if (Fonts.MainMode == TkFontMode::fmDefault)
+        return;
+    if (fDefStoredFontName.isEmpty())
+        StoreDefFont();
+    QString name = Fonts.MainMode == TkFontMode::fmCustom ? Fonts.MainFont : fModel->CommonSkinData.MainFont;
+    if (name.isEmpty())
+        name = fDefStoredFontName;
+    ChangeAppFont(name, false);
+}
+
 void TkSkinManager::deactivate()
 {
+    if (Fonts.MainMode != TkFontMode::fmDefault && !QCoreApplication::closingDown() && !fDefStoredFontName.isEmpty())
+        ChangeAppFont(fDefStoredFontName, false);
     if (fIsDefault)
         TkHoverGlow::RemoveAll();
     uninstallHook();
@@ -483,6 +527,55 @@ QStringList TkSkinManager::GetSkinNames() const
     if (fSkinsFilter & sfiExternal)
         names << GetExternalSkinNames();
     return names;
+}
+
+int TkSkinManager::ManagerState() const
+{
+    return (fFontChanging ? msFontChanging : 0) | (fSkinLoadingState ? msSkinLoading : 0);
+}
+
+void TkSkinManager::StoreDefFont()
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        fDefStoredFontName = QGuiApplication::font().family();
+}
+
+void TkSkinManager::ChangeAppFont(const QString& fontName, bool doLockForms)
+{
+    if (fontName.isEmpty() || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return;
+    QFont font = QApplication::font();
+    if (font.family() == fontName)
+        return;
+    FlagScope changing(fFontChanging);
+    const TkFormFreezer freezer(doLockForms);
+    fDefOldFontName = font.family();
+    fDefNewFontName = fontName;
+    font.setFamilies({fontName});
+    QApplication::setFont(font);
+    Broadcast(KM_FONTCHANGED);
+    if (OnFontChanged)
+        OnFontChanged(this);
+}
+
+bool TkSkinManager::PlatformAnimates(const QWidget* widget)
+{
+    if (gForcedAnimation)
+        return *gForcedAnimation;
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return false;
+    const QString platform = QGuiApplication::platformName();
+    if (platform == u"offscreen" || platform == u"minimal")
+        return false;
+    const QStyle* style = widget ? widget->style() : QApplication::style();
+    return style->styleHint(QStyle::SH_Widget_Animation_Duration, nullptr, widget) > 0;
+}
+
+void TkSkinManager::ForcePlatformAnimates(std::optional<bool> forced) { gForcedAnimation = forced; }
+
+bool TkSkinManager::AnimationAllowed(const TkxAnimation& kind, const QWidget* widget) const
+{
+    return Effects.AllowAnimation && kind.Active && kind.Time > 0 && PlatformAnimates(widget);
 }
 
 // --- Live preview ---

@@ -11,8 +11,10 @@
 // before setting the properties and Loaded() once at the end; the activation
 // broadcast is held back until then.
 
+#include "runtime/message_box.h"
 #include "skin/archive/stored_skin.h"
 #include "skin/manager/preview_record.h"
+#include "skin/manager/skin_list.h"
 #include "skin/manager/skin_paths.h"
 #include "skin/model/skin_model.h"
 
@@ -23,6 +25,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QWidget;
 
@@ -32,6 +35,7 @@ class TkAutoSkinner;
 class TkPreviewServer;
 
 enum TkSkinsFilterItem { sfiInternal = 1, sfiExternal = 2 };
+enum TkManagerStateItem { msFontChanging = 1, msSkinLoading = 2 };
 enum TkSkinningRule { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
 
 inline constexpr int kThirdListCount = 23;
@@ -177,6 +181,9 @@ public:
     bool Reading() const { return fReading; }
     void Loaded();
 
+    // msFontChanging and msSkinLoading bits while they happen.
+    int ManagerState() const;
+
     // --- Operations ---
     void UpdateSkin(bool Repaint = true);
     void UpdateSkinSection(const QString& SectionName);
@@ -191,6 +198,33 @@ public:
     int GetScale() const;
     int ScaleInt(int Value, int SysScale = 0) const;
     int SysFontScale() const { return fSysFontScale; }
+
+    // The skins to choose from, with their previews (filled by UpdateData).
+    TkxSkinListController& SkinListController() { return fSkinList; }
+
+    // --- Application font ---
+    // Gives the application font the family FontName (keeping its size),
+    // tells every window (KM_FONTCHANGED) and fires OnFontChanged; with
+    // DoLockForms the skinned forms are not painted in between.
+    void ChangeAppFont(const QString& FontName, bool DoLockForms = true);
+    // Remembers the application font's family as the default one, restored
+    // when a skin that changed the font goes away.
+    void StoreDefFont();
+    QString DefStoredFontName() const { return fDefStoredFontName; }
+    QString DefOldFontName() const { return fDefOldFontName; }
+    QString DefNewFontName() const { return fDefNewFontName; }
+
+    // --- Animations ---
+    // An animation of this kind may run on Widget: the skin's effects allow
+    // animation, the kind is active with a duration, and the platform animates.
+    bool AnimationAllowed(const TkxAnimation& Kind, const QWidget* Widget = nullptr) const;
+    // The platform animates widgets: its style's widget animation duration is
+    // not 0 and it shows frames on a screen (not the offscreen or minimal
+    // platform), unless forced one way or the other.
+    static bool PlatformAnimates(const QWidget* Widget = nullptr);
+    // Lets tests on a platform without a screen run the animations (true) or
+    // keep them off (false); nullopt returns to the platform's own answer.
+    static void ForcePlatformAnimates(std::optional<bool> Forced);
 
     // --- The loaded skin ---
     const TkSkinModel& Model() const { return *fModel; }
@@ -228,7 +262,11 @@ private:
     void installHook();
     void uninstallHook();
     void applyPreview();
+    void applyFontMode();
     void showError(const std::string& Text, bool Warning = false);
+    // A box shown with the dialog skinning rule (and, with SysColors, the
+    // system colour option) switched off, both restored afterwards.
+    void showUnskinnedBox(const std::string& Text, const std::string& Caption, runtime::BoxIcon Icon, bool SysColors);
     void recordDialogRule();
 
     bool fActive = true;
@@ -252,12 +290,17 @@ private:
     bool fNoAutoUpdate = false;
     bool fReading = false;
     bool fSkinLoadingState = false;  // msSkinLoading
+    bool fFontChanging = false;      // msFontChanging
+    QString fDefStoredFontName;
+    QString fDefOldFontName;
+    QString fDefNewFontName;
     bool fHookInstalled = false;
     bool fPreviewMode = false;
     int fSysFontScale = 0;
     TkxSkinData fPreviewBuffer;
     std::unique_ptr<TkAutoSkinner> fAutoSkinner;
     std::unique_ptr<TkPreviewServer> fPreviewServer;
+    TkxSkinListController fSkinList{this};
 };
 
 } // namespace skin

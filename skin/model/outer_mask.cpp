@@ -7,7 +7,9 @@ namespace skin {
 
 QImage BuildOuterMask(const TkxOutEffData& Effect)
 {
-    constexpr int size = 10;
+    // Odd, so that the half widths the loader gives the borders leave a
+    // middle column and row to stretch along the edges.
+    constexpr int size = 11;
     QImage image(size, 2 * size, QImage::Format_ARGB32);
     const double half = size / 2.0;
     for (int y = 0; y < size; ++y) {

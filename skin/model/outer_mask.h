@@ -5,7 +5,7 @@
 
 namespace skin {
 
-// A 10 x 20 blur edge: an image row painted with the effect's side colours
+// An 11 x 22 blur edge: an image row painted with the effect's side colours
 // above a mask row (black opaque, white clear), as a border element of one image.
 QImage BuildOuterMask(const TkxOutEffData& Effect);
 

@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
+#include <random>
 #include <thread>
 
 namespace {
@@ -69,6 +71,60 @@ TEST_F(PortTest, WithoutMainThreadTheMessageThreadDelivers)
         Block(5);  // no pumping at all
     EXPECT_EQ(received.Bytes(), expected);
     EXPECT_TRUE(received.NoneOnGuiThread());
+}
+
+// Arrivals pile up while the GUI thread blocks, delivery flips between the GUI
+// thread and the message thread mid-stream, and a close comes with a
+// hand-over still queued. Every byte arrives once and in order, no two
+// receive events ever overlap, and nothing is delivered after the close.
+TEST_F(PortTest, PiledUpArrivalsAreDeliveredOnceInOrderOneEventAtATime)
+{
+    std::mutex mutex;
+    std::string got;
+    std::atomic<int> inside{0};
+    std::atomic<int> overlaps{0};
+    com->OnAfterReceive = [&](TcmBaseIO*, const std::uint8_t* data, std::uint32_t n) {
+        if (inside.fetch_add(1) != 0)
+            ++overlaps;
+        {
+            std::lock_guard lock(mutex);
+            got.append(reinterpret_cast<const char*>(data), n);
+        }
+        inside.fetch_sub(1);
+    };
+    auto received = [&] {
+        std::lock_guard lock(mutex);
+        return got;
+    };
+    OpenOrFail();
+    std::mt19937 random(7);
+    std::string sent;
+    const auto start = std::chrono::steady_clock::now();
+    for (int round = 0; std::chrono::steady_clock::now() - start < std::chrono::seconds(2); ++round) {
+        for (int i = 0; i < 10; ++i) {
+            const std::string piece = std::to_string(round) + ":" + std::to_string(i) + ";";
+            ASSERT_TRUE(Far().Write(piece));
+            sent += piece;
+        }
+        switch (round % 4) {
+        case 0: Block(static_cast<int>(random() % 15)); break;  // hand-overs queue up
+        case 1: comm_test::PumpFor(2); break;
+        case 2: com->SetUseMainThread(!com->UseMainThread()); break;
+        default: runtime::ProcessMessages(); break;
+        }
+    }
+    com->SetUseMainThread(true);
+    ASSERT_TRUE(comm_test::PumpUntil([&] { return received().size() >= sent.size(); }, 20000));
+    comm_test::PumpFor(50);
+    EXPECT_EQ(received(), sent);
+    EXPECT_EQ(overlaps.load(), 0);
+
+    ASSERT_TRUE(Far().Write("late"));
+    Block(100);  // its hand-over is queued: the GUI thread does not pump
+    com->SetActive(false);
+    comm_test::PumpFor(50);
+    EXPECT_EQ(received(), sent);
+    com.reset();  // its handlers refer to this test's locals
 }
 
 TEST_F(PortTest, EmptyTraceStatesStillReceiveWithAHandler)

@@ -6,6 +6,7 @@
 #include "skin/manager/form_provider.h"
 #include "skin/manager/hover_glow.h"
 #include "skin/manager/skin_manager.h"
+#include "tests/skin_controls/mouse_over.h"
 #include "tests/skin_controls/test_skin.h"
 #include "tests/support/temp_dir.h"
 
@@ -26,7 +27,7 @@ using namespace skin_ui_test;
 
 namespace {
 
-QImage shot(QWidget* w) { return w->grab().toImage(); }
+QImage shot(QWidget* w) { return Shot(w); }
 
 QColor darkest(const QImage& image)
 {
@@ -38,17 +39,9 @@ QColor darkest(const QImage& image)
     return best;
 }
 
-void hover(QWidget* w)
-{
-    QEnterEvent enter(QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)), w->mapToGlobal(QPointF(2, 2)));
-    QApplication::sendEvent(w, &enter);
-}
+void hover(QWidget* w) { Hover(w); }
 
-void unhover(QWidget* w)
-{
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(w, &leave);
-}
+void unhover(QWidget* w) { Unhover(w); }
 
 class SkinnedControls : public testing::Test {
 protected:

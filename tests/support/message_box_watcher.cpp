@@ -19,6 +19,8 @@ void MessageBoxWatcher::poll()
             continue;
         fTexts << box->text();
         fCaptions << box->windowTitle();
+        if (OnShown)
+            OnShown(box);
         box->done(QMessageBox::Ok);
     }
 }

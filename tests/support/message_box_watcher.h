@@ -7,6 +7,10 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
+class QMessageBox;
+
 namespace testing_support {
 
 class MessageBoxWatcher : public QObject {
@@ -18,6 +22,9 @@ public:
     QStringList captions() const { return fCaptions; }
     int count() const { return fTexts.size(); }
     void clear() { fTexts.clear(); fCaptions.clear(); }
+
+    // Called with each box before it is closed, to look at it as shown.
+    std::function<void(QMessageBox*)> OnShown;
 
 private:
     void poll();

@@ -42,7 +42,7 @@ QImage ZeroGlyph()
     QImage image = canvas(32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor ink = tone::Ink;
+    const QColor ink = LightTones().Ink;
     // The bar the two arrows meet at.
     p.fillRect(QRectF(15, 2, 2, 17), ink);
     p.fillRect(QRectF(2, 10, 8, 2), ink);

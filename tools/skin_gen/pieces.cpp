@@ -30,45 +30,61 @@ QColor alpha(QColor c, int a)
     return c;
 }
 
-struct FaceStyle {
-    QColor top, bottom, border, highlight;
-};
-
-FaceStyle buttonStyle(ButtonState state)
-{
-    switch (state) {
-    case ButtonState::Normal:
-        return {QColor(255, 255, 255, 235), QColor(238, 245, 250, 235), QColor(163, 190, 210), QColor(255, 255, 255, 200)};
-    case ButtonState::Hot:
-        return {QColor(240, 249, 255), QColor(204, 232, 250), tone::Glow, QColor(255, 255, 255, 220)};
-    case ButtonState::Pressed:
-        break;
-    }
-    return {QColor(172, 212, 236), QColor(198, 228, 246), QColor(52, 124, 172), QColor(0, 0, 0, 28)};
-}
-
 } // namespace
 
-QImage ButtonFace(QSize size, qreal radius, ButtonState state)
+const Tones& LightTones()
+{
+    static const Tones tones{
+        FromSkin(16249576), FromSkin(14992515), FromSkin(14341838), FromSkin(4013373), FromSkin(13936728),
+        QColor(46, 120, 170), QColor(30, 44, 58),
+        {{{QColor(255, 255, 255, 235), QColor(238, 245, 250, 235), QColor(163, 190, 210), QColor(255, 255, 255, 200)},
+          {QColor(240, 249, 255), QColor(204, 232, 250), FromSkin(13936728), QColor(255, 255, 255, 220)},
+          {QColor(172, 212, 236), QColor(198, 228, 246), QColor(52, 124, 172), QColor(0, 0, 0, 28)}}},
+        QColor(158, 184, 204), QColor(70, 150, 205), QColor(255, 255, 255),
+        QColor(96, 146, 180), QColor(168, 178, 186), QColor(255, 255, 255, 150),
+        QColor(74, 138, 176, 150), QColor(150, 160, 168, 140),
+        QColor(140, 170, 192), QColor(255, 255, 255), QColor(196, 210, 220),
+    };
+    return tones;
+}
+
+const Tones& DarkTones()
+{
+    static const Tones tones{
+        QColor(43, 47, 54), QColor(38, 92, 138), QColor(52, 57, 65), QColor(214, 220, 228), QColor(88, 166, 230),
+        QColor(74, 150, 214), QColor(226, 232, 238),
+        // Light steel faces, so the window's dark glyphs read on them.
+        {{{QColor(178, 186, 198), QColor(146, 154, 166), QColor(84, 92, 104), QColor(255, 255, 255, 90)},
+          {QColor(200, 224, 246), QColor(156, 190, 222), QColor(88, 166, 230), QColor(255, 255, 255, 120)},
+          {QColor(112, 150, 188), QColor(132, 170, 206), QColor(60, 120, 170), QColor(0, 0, 0, 40)}}},
+        QColor(92, 100, 112), QColor(88, 166, 230), QColor(30, 33, 38),
+        QColor(20, 22, 26), QColor(70, 76, 86), QColor(255, 255, 255, 28),
+        QColor(20, 24, 30, 200), QColor(30, 34, 40, 160),
+        QColor(110, 120, 134), QColor(30, 33, 38), QColor(70, 76, 86),
+    };
+    return tones;
+}
+
+QImage ButtonFace(QSize size, qreal radius, ButtonState state, const Tones& tones)
 {
     QImage image = canvas(size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const FaceStyle s = buttonStyle(state);
+    const FaceStyle& s = tones.Faces[std::size_t(state)];
     const QRectF body = QRectF(image.rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QLinearGradient fill(0, 0, 0, size.height());
-    fill.setColorAt(0, s.top);
-    fill.setColorAt(1, s.bottom);
-    p.setPen(QPen(s.border, 1));
+    fill.setColorAt(0, s.Top);
+    fill.setColorAt(1, s.Bottom);
+    p.setPen(QPen(s.Border, 1));
     p.setBrush(fill);
     p.drawPath(rounded(body, radius));
     // A hairline just inside the top edge: light on raised faces, a shade when pressed.
-    p.setPen(QPen(s.highlight, 1));
+    p.setPen(QPen(s.Highlight, 1));
     p.drawLine(QPointF(radius, 1.5), QPointF(size.width() - radius, 1.5));
     return image;
 }
 
-QImage EditFrame(QSize size, bool focused)
+QImage EditFrame(QSize size, bool focused, const Tones& tones)
 {
     QImage image = canvas(size);
     QPainter p(&image);
@@ -78,30 +94,43 @@ QImage EditFrame(QSize size, bool focused)
     // Outside the rounded corners the form shows, so the white face looks rounded.
     QPainterPath outside;
     outside.addRect(image.rect());
-    p.fillPath(outside.subtracted(inside), tone::Form);
+    p.fillPath(outside.subtracted(inside), tones.Form);
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(focused ? QColor(70, 150, 205) : QColor(158, 184, 204), 1));
+    p.setPen(QPen(focused ? tones.EditFocus : tones.EditBorder, 1));
     p.drawPath(inside);
     if (focused) {
-        p.setPen(QPen(QColor(70, 150, 205, 80), 1));
+        QColor inner = tones.EditFocus;
+        inner.setAlpha(80);
+        p.setPen(QPen(inner, 1));
         p.drawPath(rounded(body.adjusted(1, 1, -1, -1), 2));
     }
     return image;
 }
 
-QImage FormFrame(QSize size, bool active)
+QImage FormFrame(QSize size, bool active, const Tones& tones)
 {
     QImage image = canvas(size);
     QPainter p(&image);
-    p.fillRect(image.rect(), tone::Form);
-    p.setPen(active ? QColor(96, 146, 180) : QColor(168, 178, 186));
+    p.fillRect(image.rect(), tones.Form);
+    p.setPen(active ? tones.FrameActive : tones.FrameIdle);
     p.drawRect(image.rect().adjusted(0, 0, -1, -1));
-    p.setPen(QColor(255, 255, 255, 150));
+    p.setPen(tones.FrameHighlight);
     p.drawRect(image.rect().adjusted(1, 1, -2, -2));
     return image;
 }
 
-QImage TitleEdges(QSize size, bool active)
+QImage MenuFrame(QSize size, const Tones& tones)
+{
+    QImage image = canvas(size);
+    QPainter p(&image);
+    p.setPen(tones.FrameActive);
+    p.drawRect(image.rect().adjusted(0, 0, -1, -1));
+    p.setPen(tones.FrameHighlight);
+    p.drawRect(image.rect().adjusted(1, 1, -2, -2));
+    return image;
+}
+
+QImage TitleEdges(QSize size, bool active, const Tones& tones)
 {
     QImage image = canvas(size);
     QPainter p(&image);
@@ -110,18 +139,18 @@ QImage TitleEdges(QSize size, bool active)
     p.setPen(QColor(255, 255, 255, 45));
     p.drawLine(0, 1, 0, size.height() - 1);
     p.drawLine(size.width() - 1, 1, size.width() - 1, size.height() - 1);
-    p.setPen(active ? QColor(74, 138, 176, 150) : QColor(150, 160, 168, 140));
+    p.setPen(active ? tones.TitleLineActive : tones.TitleLineIdle);
     p.drawLine(0, size.height() - 1, size.width() - 1, size.height() - 1);
     return image;
 }
 
-QImage TitleButton(QSize size, TitleGlyph glyph, ButtonState state)
+QImage TitleButton(QSize size, TitleGlyph glyph, ButtonState state, const Tones& tones)
 {
     QImage image = canvas(size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const bool close = glyph == TitleGlyph::Close;
-    QColor ink = tone::Ink;
+    QColor ink = tones.Ink;
     if (state != ButtonState::Normal) {
         QColor back = close ? (state == ButtonState::Hot ? QColor(224, 76, 76) : QColor(186, 48, 48))
                             : QColor(255, 255, 255, state == ButtonState::Hot ? 120 : 185);
@@ -154,19 +183,19 @@ QImage TitleButton(QSize size, TitleGlyph glyph, ButtonState state)
     return image;
 }
 
-QImage CheckBox(QSize size, BoxKind kind, ButtonState state)
+QImage CheckBox(QSize size, BoxKind kind, ButtonState state, const Tones& tones)
 {
     QImage image = canvas(size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF box = QRectF(image.rect()).adjusted(1.5, 1.5, -1.5, -1.5);
     const bool hot = state != ButtonState::Normal;
-    QColor fill = Qt::white;
-    QColor border = hot ? tone::Glow : QColor(140, 170, 192);
+    QColor fill = tones.BoxFace;
+    QColor border = hot ? tones.Glow : tones.BoxBorder;
     if (kind == BoxKind::Checked)
-        fill = border = state == ButtonState::Pressed ? QColor(34, 98, 142) : (hot ? QColor(58, 140, 192) : tone::Accent);
+        fill = border = state == ButtonState::Pressed ? tones.Accent.darker(125) : (hot ? tones.Accent.lighter(115) : tones.Accent);
     if (kind == BoxKind::Grayed)
-        fill = QColor(196, 210, 220);
+        fill = tones.BoxGrayed;
     p.setPen(QPen(border, 1));
     p.setBrush(fill);
     p.drawRoundedRect(box, 3, 3);
@@ -179,18 +208,18 @@ QImage CheckBox(QSize size, BoxKind kind, ButtonState state)
     return image;
 }
 
-QImage RadioButton(QSize size, bool checked, ButtonState state)
+QImage RadioButton(QSize size, bool checked, ButtonState state, const Tones& tones)
 {
     QImage image = canvas(size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const bool hot = state != ButtonState::Normal;
-    p.setPen(QPen(hot ? tone::Glow : QColor(140, 170, 192), 1));
-    p.setBrush(Qt::white);
+    p.setPen(QPen(hot ? tones.Glow : tones.BoxBorder, 1));
+    p.setBrush(tones.BoxFace);
     p.drawEllipse(QRectF(image.rect()).adjusted(1.5, 1.5, -1.5, -1.5));
     if (checked) {
         p.setPen(Qt::NoPen);
-        p.setBrush(state == ButtonState::Pressed ? QColor(34, 98, 142) : tone::Accent);
+        p.setBrush(state == ButtonState::Pressed ? tones.Accent.darker(125) : tones.Accent);
         p.drawEllipse(QRectF(image.rect()).adjusted(4.5, 4.5, -4.5, -4.5));
     }
     return image;

@@ -1,6 +1,6 @@
 // The skin renderer on its own: nine-slice arithmetic, backgrounds, the
 // disabled blend and skin text, checked on images.
-#include "skin/controls/skin_render.h"
+#include "skin/render/skin_render.h"
 
 #include <QPainter>
 

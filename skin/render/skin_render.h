@@ -18,6 +18,10 @@ namespace skin {
 // The weight of a disabled control's own pixels against what lies beneath.
 inline constexpr int kDisabledBlend = 100;
 
+// How a disabled control looks (DisabledKind, a set of these bits): grey
+// first with dkGrayed, then mixed with what lies beneath with dkBlended.
+enum TkDisabledKind { dkBlended = 1, dkGrayed = 2 };
+
 // Draw-mode flags of an element.
 inline constexpr int kDrawStretchEdges = 1;
 inline constexpr int kDrawNoFirstColumn = 2;
@@ -52,6 +56,7 @@ void DrawBorderElement(QPainter& Painter, const TkSkinModel& Model, int MaskInde
 struct TkBeneath {
     QImage Image;        // the size of the control when set
     QColor Color;        // used when Image is null
+    QColor ParentColor;  // the parent's own background colour
     bool Updating = false;
     bool HasImage() const { return !Image.isNull(); }
 };
@@ -71,6 +76,18 @@ void PaintSectionBackground(QImage& Image, const QRect& Target, const TkSkinMode
 void PaintSectionItem(QImage& Image, const QRect& Target, const TkSkinModel& Model, int SkinIndex, int State,
                       const TkBeneath& Beneath, std::optional<QColor> CustomColor = std::nullopt);
 
+// A control's own touches to a section item: its colour instead of the
+// state's, and its hue offset, saturation and colour tone over the item's
+// own pixels (not over what shows through from beneath).
+struct TkItemLook {
+    std::optional<QColor> CustomColor;
+    int HueOffset = 0;
+    int Saturation = 0;
+    TColor ColorTone = clNone;
+};
+void PaintSectionItem(QImage& Image, const QRect& Target, const TkSkinModel& Model, int SkinIndex, int State,
+                      const TkBeneath& Beneath, const TkItemLook& Look);
+
 // The section's state, limited to States - 1.
 int LimitState(const TkGeneralData& Section, int State);
 
@@ -80,7 +97,11 @@ int LimitState(const TkGeneralData& Section, int State);
 void BlendDisabled(QImage& Image, const QImage& Beneath);
 // Disabled look over a colour: each colour channel becomes mix(pixel, colour, 100).
 void BlendDisabled(QImage& Image, const QColor& Beneath);
+// Over an image or a colour; an answered key colour (0xFF00FF) is replaced
+// by the parent's own background colour.
 void BlendDisabled(QImage& Image, const TkBeneath& Beneath);
+// The whole disabled look of a DisabledKind.
+void ApplyDisabledLook(QImage& Image, const TkBeneath& Beneath, int DisabledKind);
 
 // Each channel (A*c + B*(255-c)) div 256, as the skin mixes colours.
 QColor MixColor(const QColor& A, const QColor& B, int c);

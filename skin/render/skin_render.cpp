@@ -1,6 +1,7 @@
-#include "skin/controls/skin_render.h"
+#include "skin/render/skin_render.h"
 
 #include "skin/model/element_image.h"
+#include "skin/render/tone.h"
 
 #include <QPainterPath>
 
@@ -137,27 +138,38 @@ void PaintSectionBackground(QImage& image, const QRect& target, const TkSkinMode
                             const TkBeneath& beneath, std::optional<QColor> customColor)
 {
     const int transparency = customColor ? 0 : std::clamp(state.Transparency, 0, 100);
+    const QColor colour = customColor ? *customColor : toColor(state.Color);
+    const bool gradient = state.GradientPercent > 0 && !state.GradientArray.empty();
+    const bool texture = state.ImagePercent > 0 && model.IsValidImgIndex(state.TextureIndex);
     QPainter p(&image);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(target.topLeft(), BeneathImage(beneath, image.size()), target);
+    // A plain opaque fill covers whatever lies beneath.
+    if (transparency == 0 && !gradient && !texture && colour.alpha() == 255) {
+        p.fillRect(target, colour);
+        return;
+    }
+    if (beneath.HasImage())
+        p.drawImage(target.topLeft(), BeneathImage(beneath, image.size()), target);
+    else
+        p.fillRect(target, beneath.Color.isValid() ? beneath.Color : QColor(Qt::white));
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (transparency >= 100)
         return;
 
     QImage fill(target.size(), QImage::Format_ARGB32_Premultiplied);
-    fill.fill(customColor ? *customColor : toColor(state.Color));
+    fill.fill(colour);
     {
         QPainter f(&fill);
         const QRect r(QPoint(0, 0), target.size());
-        if (state.GradientPercent > 0 && !state.GradientArray.empty()) {
+        if (gradient) {
             f.setOpacity(std::min(state.GradientPercent, 100) / 100.0);
             paintGradient(f, r, state.GradientArray);
         }
-        if (state.ImagePercent > 0 && model.IsValidImgIndex(state.TextureIndex)) {
-            const QImage texture = ElementImage(model, state.TextureIndex, 0);
+        if (texture) {
+            const QImage piece = ElementImage(model, state.TextureIndex, 0);
             f.setOpacity(std::min(state.ImagePercent, 100) / 100.0);
             const bool stretch = (model.ma[std::size_t(state.TextureIndex)].DrawMode & 1) != 0;
-            fillPiece(f, texture, texture.rect(), r, stretch);
+            fillPiece(f, piece, piece.rect(), r, stretch);
         }
     }
     p.setOpacity((100 - transparency) / 100.0);
@@ -188,6 +200,27 @@ void PaintSectionItem(QImage& image, const QRect& target, const TkSkinModel& mod
     corner(g.ImgBL, [&](QSize s) { return QPoint(target.left(), target.bottom() + 1 - s.height()); });
     corner(g.ImgBR, [&](QSize s) { return QPoint(target.right() + 1 - s.width(), target.bottom() + 1 - s.height()); });
     DrawBorderElement(p, model, g.BorderIndex, target, state);
+}
+
+void PaintSectionItem(QImage& image, const QRect& target, const TkSkinModel& model, int skinIndex, int state,
+                      const TkBeneath& beneath, const TkItemLook& look)
+{
+    if (!HasTone(look.HueOffset, look.Saturation, look.ColorTone)) {
+        PaintSectionItem(image, target, model, skinIndex, state, beneath, look.CustomColor);
+        return;
+    }
+    // The item on its own layer, toned, then laid over what lies beneath.
+    QImage layer(target.size(), QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    TkBeneath clear;
+    clear.Color = Qt::transparent;
+    PaintSectionItem(layer, layer.rect(), model, skinIndex, state, clear, look.CustomColor);
+    ApplyTone(layer, look.HueOffset, look.Saturation, look.ColorTone);
+    QPainter p(&image);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(target.topLeft(), BeneathImage(beneath, image.size()), target);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.drawImage(target.topLeft(), layer);
 }
 
 void BlendDisabled(QImage& image, const QImage& beneathImage)
@@ -227,10 +260,22 @@ void BlendDisabled(QImage& image, const QColor& colour)
 
 void BlendDisabled(QImage& image, const TkBeneath& beneath)
 {
-    if (beneath.HasImage())
+    if (beneath.HasImage()) {
         BlendDisabled(image, beneath.Image);
-    else
-        BlendDisabled(image, beneath.Color.isValid() ? beneath.Color : QColor(Qt::white));
+        return;
+    }
+    QColor colour = beneath.Color.isValid() ? beneath.Color : QColor(Qt::white);
+    if (FromQColor(colour) == clKeyColor && beneath.ParentColor.isValid())
+        colour = beneath.ParentColor;
+    BlendDisabled(image, colour);
+}
+
+void ApplyDisabledLook(QImage& image, const TkBeneath& beneath, int disabledKind)
+{
+    if (disabledKind & dkGrayed)
+        image = GrayedImage(image).convertToFormat(image.format());
+    if (disabledKind & dkBlended)
+        BlendDisabled(image, beneath);
 }
 
 QColor MixColor(const QColor& a, const QColor& b, int c)
