@@ -37,6 +37,9 @@ public:
     void SetActive(bool value);
     void Loaded() override;
 
+    // The device handle; kInvalidHandle while closed.
+    platform::Handle DeviceHandle() const { return fHandle.load(); }
+
     TcmCustomDataProcessor* DataProcessor() const { return fDataProcessor.load(); }
     void SetDataProcessor(TcmCustomDataProcessor* value);
     TcmCustomLogFile* Log() const { return fLog.load(); }

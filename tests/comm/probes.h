@@ -46,7 +46,6 @@ public:
     using comm::TcmComm::WriteLog;
     using comm::TcmComm::WriteLogFmt;
 
-    platform::Handle DeviceHandle() const { return fHandle.load(); }
     bool SwitchesRtsItself() const { return fIsNotSupportRS485; }
 
     // Opens without the receive threads, so that only the caller's own calls

@@ -1,5 +1,7 @@
 #include "tools/sensor_sim/options.h"
 
+#include "tools/common/number_argument.h"
+
 #include <charconv>
 #include <functional>
 #include <map>
@@ -36,15 +38,7 @@ namespace {
     throw std::invalid_argument(why);
 }
 
-template <typename T>
-T Number(std::string_view text, std::string_view what)
-{
-    T value{};
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
-        Fail("bad " + std::string(what) + ": " + std::string(text));
-    return value;
-}
+using tools_common::NumberArgument;
 
 std::vector<std::string_view> SplitOn(std::string_view text, char separator)
 {
@@ -89,15 +83,15 @@ PowerProfile ParsePowerProfile(std::string_view text)
         return PowerProfile::Sequence(std::move(answers));
     }
     const auto fields = SplitOn(rest, ':');
-    const auto field = [&](std::size_t i) { return Number<double>(fields[i], "power value"); };
-    const auto count = [&](std::size_t i) { return Number<unsigned>(fields[i], "poll count"); };
+    const auto field = [&](std::size_t i) { return NumberArgument<double>(fields[i], "power value"); };
+    const auto count = [&](std::size_t i) { return NumberArgument<unsigned>(fields[i], "poll count"); };
     if (name == "constant" && fields.size() == 1)
         return PowerProfile::Constant(field(0));
     if (name == "ramp" && fields.size() == 3)
         return PowerProfile::Ramp(field(0), field(1), field(2));
     if (name == "noise" && (fields.size() == 2 || fields.size() == 3))
         return PowerProfile::Noise(field(0), field(1),
-                                   fields.size() == 3 ? Number<std::uint64_t>(fields[2], "seed") : 1);
+                                   fields.size() == 3 ? NumberArgument<std::uint64_t>(fields[2], "seed") : 1);
     if (name == "bursts" && fields.size() == 4)
         return PowerProfile::Bursts(field(0), field(1), count(2), count(3));
     Fail("bad power profile: " + std::string(text));
@@ -109,13 +103,13 @@ Options ParseOptions(const std::vector<std::string>& args)
     SimulatorConfig& c = options.config;
     auto& rules = c.sensor.rules;
     const std::map<std::string_view, std::function<void(std::string_view)>> valued{
-        {"--com", [&](auto v) { c.comNumber = Number<unsigned>(v, "port number"); }},
+        {"--com", [&](auto v) { c.comNumber = NumberArgument<unsigned>(v, "port number"); }},
         {"--model", [&](auto v) { c.sensor.model = v; }},
         {"--serial", [&](auto v) { c.sensor.serialNumber = v; }},
         {"--power", [&](auto v) { c.sensor.power = ParsePowerProfile(v); }},
         {"--delay", [&](auto v) {
              auto [kind, ms] = KindAndValue(v);
-             rules[kind].delayMs = Number<std::uint32_t>(ms, "delay");
+             rules[kind].delayMs = NumberArgument<std::uint32_t>(ms, "delay");
          }},
         {"--silent", [&](auto v) { rules[Kind(v)].mode = ReplyMode::Silent; }},
         {"--garbage", [&](auto v) { rules[Kind(v)].mode = ReplyMode::Garbage; }},
@@ -124,11 +118,11 @@ Options ParseOptions(const std::vector<std::string>& args)
              rules[kind].mode = ReplyMode::Text;
              rules[kind].text = text;
          }},
-        {"--byte-gap", [&](auto v) { c.byteGapMs = Number<std::uint32_t>(v, "byte gap"); }},
-        {"--pull-after", [&](auto v) { c.pullCableAfterMs = Number<std::uint32_t>(v, "time"); }},
-        {"--back-after", [&](auto v) { c.cableBackAfterMs = Number<std::uint32_t>(v, "time"); }},
+        {"--byte-gap", [&](auto v) { c.byteGapMs = NumberArgument<std::uint32_t>(v, "byte gap"); }},
+        {"--pull-after", [&](auto v) { c.pullCableAfterMs = NumberArgument<std::uint32_t>(v, "time"); }},
+        {"--back-after", [&](auto v) { c.cableBackAfterMs = NumberArgument<std::uint32_t>(v, "time"); }},
         {"--time-scale", [&](auto v) {
-             c.timeScale = Number<double>(v, "time scale");
+             c.timeScale = NumberArgument<double>(v, "time scale");
              if (!(c.timeScale > 0))
                  Fail("the time scale must be positive");
          }},
