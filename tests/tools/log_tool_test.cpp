@@ -272,9 +272,11 @@ TEST_F(LogTool, SigtermEndsCleanlyAndReleasesThePort)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray text = f.readAll();
     EXPECT_TRUE(text.endsWith('\n'));
-    for (const QByteArray& line : text.split('\n').mid(1))
-        if (!line.isEmpty())
+    for (const QByteArray& line : text.split('\n').mid(1)) {
+        if (!line.isEmpty()) {
             EXPECT_EQ(line.count(','), 4) << line.toStdString();
+        }
+    }
     const auto next = RunTool({"--port", "COM3", "--count", "1"});
     EXPECT_EQ(next.code, 0) << next.err.toStdString();
 }
