@@ -17,6 +17,18 @@ function(fluxmira_library name)
   fluxmira_warnings(${name})
 endfunction()
 
+# The programs of one folder under tests/ (its label) are the dependencies of
+# fluxmira_tests_<folder>, so that a run limited to some labels builds just
+# them, whatever their tests are named (scripts/test).
+function(_fluxmira_test_folder_target program)
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REGEX REPLACE "/.*" "" folder "${rel}")
+  if(NOT TARGET fluxmira_tests_${folder})
+    add_custom_target(fluxmira_tests_${folder})
+  endif()
+  add_dependencies(fluxmira_tests_${folder} ${program})
+endfunction()
+
 # fluxmira_test(name SOURCES ... LIBS ... [GUI] [TIMEOUT s] [LABELS ...])
 # GUI tests get a QApplication (tests/support/gui_main.cpp) on the offscreen platform.
 function(fluxmira_test name)
@@ -29,6 +41,7 @@ function(fluxmira_test name)
     target_link_libraries(${name} PRIVATE fluxmira_test_support GTest::gtest_main ${ARG_LIBS})
   endif()
   fluxmira_warnings(${name})
+  _fluxmira_test_folder_target(${name})
   add_test(NAME ${name} COMMAND ${name})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
