@@ -6,6 +6,7 @@
 #include "comm/timer.h"
 #include "runtime/error.h"
 #include "runtime/message_box.h"
+#include "runtime/post.h"
 #include "runtime/synchronize.h"
 
 #include <QApplication>
@@ -328,8 +329,7 @@ void TcmBaseIO::RaiseFatalError(std::uint32_t code, std::uint32_t detail, const 
         return;
     }
     // A box belongs to the GUI thread; the reporting thread goes on meanwhile.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [msg] { runtime::ShowErrorReport(msg); },
-                              Qt::QueuedConnection);
+    runtime::PostCall(QCoreApplication::instance(), [msg] { runtime::ShowErrorReport(msg); });
 }
 
 void TcmBaseIO::WriteLog(TDetailLevel level, const std::string& text)
@@ -356,7 +356,7 @@ void TcmBaseIO::StartKeepConnection()
     if (!runtime::IsGuiThread()) {
         // The timer fires through the GUI thread's event loop, so it is
         // created and started there even when a port thread noticed the loss.
-        QMetaObject::invokeMethod(this, [this] { StartKeepConnection(); }, Qt::QueuedConnection);
+        runtime::PostCall(this, [this] { StartKeepConnection(); });
         return;
     }
     if (!timerKeepConnection) {

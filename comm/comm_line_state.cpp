@@ -4,6 +4,7 @@
 #include "comm/custom_comm.h"
 
 #include "comm/monitor_control.h"
+#include "runtime/post.h"
 
 #include <QMetaObject>
 #include <QThread>
@@ -128,8 +129,7 @@ void TcmCustomComm::ReportLineState(QObject* sender, TTraceStates states)
     } else {
         // The controls belong to the component's thread: a report from a
         // port thread reaches them there (and not at all once the component is gone).
-        QMetaObject::invokeMethod(
-            this, [this, lines, states] { UpdateMonitors(lines, states); }, Qt::QueuedConnection);
+        runtime::PostCall(this, [this, lines, states] { UpdateMonitors(lines, states); });
     }
     if (OnTraceState) {
         auto* com = qobject_cast<TcmBaseIO*>(sender);

@@ -4,6 +4,7 @@
 #include "platform/serial.h"
 #include "runtime/error.h"
 #include "runtime/message_box.h"
+#include "runtime/post.h"
 
 #include <QThread>
 
@@ -124,8 +125,7 @@ void TcmCustomDataProcessor::DeviceNotify(QObject* sender, std::int32_t code)
         // A lost connection is noticed on the port's event thread; the
         // processor's state and timer belong to its own thread.
         QPointer<QObject> from(sender);
-        QMetaObject::invokeMethod(this, [this, from, code] { DeviceNotify(from.data(), code); },
-                                  Qt::QueuedConnection);
+        runtime::PostCall(this, [this, from, code] { DeviceNotify(from.data(), code); });
         return;
     }
     if (code == kNotifyPortClosed)
@@ -227,8 +227,7 @@ void TcmCustomDataProcessor::RestartAsyncTimer()
 void TcmCustomDataProcessor::RunTimerCommand(std::uint32_t milliseconds, bool restart)
 {
     if (!OnOwnThread()) {
-        QMetaObject::invokeMethod(this, [this, milliseconds, restart] { RunTimerCommand(milliseconds, restart); },
-                                  Qt::QueuedConnection);
+        runtime::PostCall(this, [this, milliseconds, restart] { RunTimerCommand(milliseconds, restart); });
         return;
     }
     fTimerAsync->SetEnabled(false);

@@ -3,6 +3,7 @@
 #include "comm/base_io.h"
 #include "discovery/device_list.h"
 #include "runtime/application.h"
+#include "runtime/post.h"
 
 #include <QThread>
 
@@ -81,7 +82,7 @@ void TcmDeviceBox::NotifyHandler(QObject*, std::int32_t code)
     if (QThread::currentThread() == thread())
         Reload();
     else // a widget is only touched on its own thread
-        QMetaObject::invokeMethod(this, [this] { runtime::RunGuarded([this] { Reload(); }); }, Qt::QueuedConnection);
+        runtime::PostCall(this, [this] { runtime::RunGuarded([this] { Reload(); }); });
 }
 
 void TcmDeviceBox::CommDestroyed(QObject* component)

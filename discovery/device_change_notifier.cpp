@@ -1,5 +1,7 @@
 #include "discovery/device_change_notifier.h"
 
+#include "runtime/post.h"
+
 #include <QCoreApplication>
 
 namespace discovery {
@@ -26,13 +28,14 @@ DeviceChangeNotifier::~DeviceChangeNotifier() = default;
 void DeviceChangeNotifier::Post(const platform::DeviceChange& change)
 {
     // Posted to ourselves: Qt drops the event if we are destroyed before it is delivered.
-    QCoreApplication::postEvent(this, new DeviceChangeEvent(ToDeviceChangeMessage(change)));
+    runtime::PostEvent(this, new DeviceChangeEvent(ToDeviceChangeMessage(change)));
 }
 
 bool DeviceChangeNotifier::event(QEvent* e)
 {
     if (e->type() != DeviceChangeEvent::EventType())
         return QObject::event(e);
+    runtime::AcceptPosted();
     if (parent())
         QCoreApplication::sendEvent(parent(), e);
     return true;

@@ -1,5 +1,6 @@
 #include "runtime/synchronize.h"
 
+#include "runtime/post.h"
 #include "runtime/thread.h"
 
 #include <QCoreApplication>
@@ -33,13 +34,13 @@ void requestDrain()
 {
     if (gDrainPosted.exchange(true))
         return;
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [] {
+    PostCall(QCoreApplication::instance(), [] {
         // Cleared before draining, so a hand-over queued after the drain has
         // looked at the queue posts again.
         gDrainPosted.store(false);
         CheckSynchronize();
         JoinFinishedThreads();
-    }, Qt::QueuedConnection);
+    });
 }
 
 void Enqueue(std::function<void()> fn)

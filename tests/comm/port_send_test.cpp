@@ -104,14 +104,15 @@ TEST_F(PortTest, FailedWriteGoesToOnCommErrorNotToTheCaller)
 // reported and nothing is raised to the caller.
 TEST_F(PortTest, LostLineDuringAWriteClosesThePortOnceAndRaisesNothing)
 {
-    OpenOrFail();
     std::atomic<int> errors{0};
     std::atomic<int> closes{0};
+    // Set before the port threads run: they read the handlers.
     com->OnCommError = [&](TcmBaseIO*, std::uint32_t, std::uint32_t sysError, TComStateFlags, bool&) {
         EXPECT_EQ(sysError, platform::kErrorDeviceNotConnected);
         ++errors;
     };
     com->OnClose = [&](QObject*) { ++closes; };
+    OpenOrFail();
     Far().CloseMaster();
     EXPECT_NO_THROW(com->SendString("lost"));
     EXPECT_EQ(com->BytesSent(), 0u);

@@ -3,6 +3,7 @@
 
 #include "platform/stop_signal.h"
 #include "runtime/decimal_separator.h"
+#include "runtime/post.h"
 #include "tools/log/log_options.h"
 #include "tools/log/sensor_logger.h"
 
@@ -22,7 +23,7 @@ void watchStopSignals(QCoreApplication& app, sensor_log::SensorLogger& logger)
 {
     std::thread([&app, &logger] {
         platform::WaitForStopSignal();
-        QMetaObject::invokeMethod(&app, [&logger] { logger.Stop(); }, Qt::QueuedConnection);
+        runtime::PostCall(&app, [&logger] { logger.Stop(); });
     }).detach();
 }
 

@@ -1,6 +1,7 @@
 #include "tools/packet_print/packet_printer.h"
 
 #include "discovery/device.h"
+#include "runtime/post.h"
 
 namespace packet_print {
 
@@ -49,7 +50,7 @@ void PacketPrinter::SetUpPort()
         ReportError(msg, raise);
     };
     // A lost port is noticed on the port's event thread.
-    fComm.OnClose = [this](QObject*) { QMetaObject::invokeMethod(this, [this] { PortClosed(); }, Qt::QueuedConnection); };
+    fComm.OnClose = [this](QObject*) { runtime::PostCall(this, [this] { PortClosed(); }); };
 }
 
 void PacketPrinter::SetUpProtocol()
