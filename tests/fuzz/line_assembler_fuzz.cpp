@@ -7,23 +7,33 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace {
 
 struct State {
-    std::string line;
-    std::int32_t matchPos = 1;
-    std::string reply;
+    app::LineAssembler assembler;
+    std::string reply;  // the last line completed so far
+
+    void Take(std::optional<std::string> completed)
+    {
+        if (completed)
+            reply = std::move(*completed);
+    }
 };
 
 bool sameShape(const State& a, const State& b)
 {
-    return a.matchPos == b.matchPos && a.line.size() == b.line.size() && a.reply.size() == b.reply.size();
+    return a.assembler.Rx_Match_Pos() == b.assembler.Rx_Match_Pos() &&
+           a.assembler.Rx_Line().size() == b.assembler.Rx_Line().size() && a.reply.size() == b.reply.size();
 }
 
-bool same(const State& a, const State& b) { return sameShape(a, b) && a.line == b.line && a.reply == b.reply; }
+bool same(const State& a, const State& b)
+{
+    return sameShape(a, b) && a.assembler.Rx_Line() == b.assembler.Rx_Line() && a.reply == b.reply;
+}
 
 } // namespace
 
@@ -42,23 +52,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t* bytes = data + 2 + endLength;
     const std::size_t count = size - 2 - endLength;
 
-    State byByte, inPieces;
-    app::LineAssembler single(byByte.line, byByte.matchPos, byByte.reply, lineEnd);
-    app::LineAssembler pieces(inPieces.line, inPieces.matchPos, inPieces.reply, lineEnd);
+    State byByte{app::LineAssembler(lineEnd), {}};
+    State inPieces{app::LineAssembler(lineEnd), {}};
     std::size_t done = 0;
     for (unsigned piece = 0; done < count; ++piece) {
         cuts = cuts * 1103515245u + 12345u;
         const std::size_t length = std::min<std::size_t>(count - done, 1 + (cuts >> 16) % 97);
         const std::uint8_t* from = bytes + done;
         switch (piece % 3) {
-        case 0: pieces.Feed(from, std::uint32_t(length)); break;
-        case 1: pieces.Feed(std::string_view(reinterpret_cast<const char*>(from), length)); break;
+        case 0: inPieces.Take(inPieces.assembler.Feed(from, std::uint32_t(length))); break;
+        case 1: inPieces.Take(inPieces.assembler.Feed(std::string_view(reinterpret_cast<const char*>(from), length))); break;
         default:
             for (std::size_t i = 0; i < length; ++i)
-                pieces.Feed(from[i]);
+                inPieces.Take(inPieces.assembler.Feed(from[i]));
         }
         for (std::size_t i = 0; i < length; ++i)
-            single.Feed(from[i]);
+            byByte.Take(byByte.assembler.Feed(from[i]));
         done += length;
         if (!(piece % 64 == 0 ? same(byByte, inPieces) : sameShape(byByte, inPieces)))
             std::abort();
