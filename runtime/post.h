@@ -18,6 +18,10 @@ namespace runtime {
 // only while Qt queues the post and, briefly, at delivery.
 std::mutex& PostOrder();
 
+// Called on delivery, before the posted data is read: waits until the post
+// that carried it has left Qt's queue call.
+void AcceptPosted();
+
 // Queues fn for context's thread; it is dropped if context is destroyed first.
 template <class F>
 void PostCall(QObject* context, F&& fn)
@@ -26,7 +30,7 @@ void PostCall(QObject* context, F&& fn)
     QMetaObject::invokeMethod(
         context,
         [fn = std::forward<F>(fn)]() mutable {
-            { std::lock_guard delivered(PostOrder()); }
+            AcceptPosted();
             fn();
         },
         Qt::QueuedConnection);
@@ -35,6 +39,5 @@ void PostCall(QObject* context, F&& fn)
 // Posts an event to receiver; its handler calls AcceptPosted() before it
 // reads the event's own data.
 void PostEvent(QObject* receiver, QEvent* event);
-void AcceptPosted();
 
 } // namespace runtime
