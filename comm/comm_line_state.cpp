@@ -36,7 +36,7 @@ void TcmCustomComm::SendAheadChar(char ch)
     if (WithHandle([&](Handle h) { return TransmitCommChar(h, ch); }))
         fTotalSent.fetch_add(1);
     else
-        DoCommError(0, GetLastError(), 0);
+        SendFailed();
 }
 
 void TcmCustomComm::SetStateDTR(bool state)

@@ -434,7 +434,7 @@ void TcmCustomComm::SendString(const std::string& s)
     if (WithHandle([&](Handle h) { return WriteWait(h, copy.data(), count, &written); }))
         fTotalSent.fetch_add(count);
     else
-        DoCommError(0, GetLastError(), 0);
+        SendFailed();
 }
 
 void TcmCustomComm::SendChar(char ch)
@@ -449,7 +449,7 @@ void TcmCustomComm::SendChar(char ch)
     if (WithHandle([&](Handle h) { return WriteWait(h, &byte, 1, &written); }))
         fTotalSent.fetch_add(1);
     else
-        DoCommError(0, GetLastError(), 0);
+        SendFailed();
 }
 
 void TcmCustomComm::SendData(const void* buff, std::uint32_t n)
@@ -464,8 +464,18 @@ void TcmCustomComm::SendData(const void* buff, std::uint32_t n)
         fTotalSent.fetch_add(n);
         WriteLog(dlDebug, "... the data transmittion is OK!");
     } else {
-        DoCommError(0, GetLastError(), 0);
+        SendFailed();
     }
+}
+
+void TcmCustomComm::SendFailed()
+{
+    const std::uint32_t error = GetLastError();
+    // The handle is gone only when the port was closed: the write found the
+    // port closed, as if it had come a moment later, and there is no error.
+    if (error == platform::kErrorInvalidHandle)
+        return;
+    DoCommError(0, error, 0);
 }
 
 void TcmCustomComm::DoCommError(std::uint32_t commCode, std::uint32_t sysError, TComStateFlags state)

@@ -129,6 +129,9 @@ protected:
     virtual std::string GetPortDisplayName() const { return "Unknown"; }
     virtual void SetupDevice();
     virtual void DoCommError(std::uint32_t commCode, std::uint32_t sysError, TComStateFlags state);
+    // A failed write or send: reported through DoCommError, unless the port
+    // was closed under it (a loss the event thread noticed meanwhile).
+    void SendFailed();
     // Shows the line state on the monitor controls and raises OnTraceState.
     virtual void ReportLineState(QObject* sender, TTraceStates states);
 
