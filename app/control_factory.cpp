@@ -5,7 +5,7 @@
 #include "app/glyphs.h"
 #include "app/skinned_kinds.h"
 #include "app/system_colors.h"
-#include "discovery/device_box.h"
+#include "discovery/box/device_box.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -7,7 +7,7 @@
 #include "app/stored_comm.h"
 #include "app/system_colors.h"
 #include "comm/comm.h"
-#include "discovery/device_box.h"
+#include "discovery/box/device_box.h"
 #include "runtime/application.h"
 #include "runtime/component.h"
 #include "runtime/decimal_separator.h"

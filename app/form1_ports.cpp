@@ -4,7 +4,7 @@
 #include "app/port_number.h"
 #include "app/sensor_line.h"
 #include "comm/comm.h"
-#include "discovery/device_box.h"
+#include "discovery/box/device_box.h"
 
 #include <QCheckBox>
 

@@ -4,7 +4,7 @@
 
 #include "app/system_colors.h"
 #include "comm/comm.h"
-#include "discovery/device_box.h"
+#include "discovery/box/device_box.h"
 #include "runtime/message_box.h"
 
 #include <QApplication>

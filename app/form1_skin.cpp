@@ -4,7 +4,7 @@
 
 #include "app/skin_choice.h"
 #include "skin/manager/skin_manager.h"
-#include "tools/skin_gen/internal_skin.h"
+#include "skin/internal/internal_skin.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 #include "app/glyphs.h"
 
-#include "tools/skin_gen/internal_skin.h"
+#include "skin/internal/internal_skin.h"
 
 namespace app {
 

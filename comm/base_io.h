@@ -8,8 +8,8 @@
 #include "comm/format_text.h"
 #include "comm/notify_list.h"
 #include "comm/terminal_binding.h"
-#include "discovery/device_change_message.h"
-#include "discovery/device_list.h"
+#include "discovery/enum/device_change_message.h"
+#include "discovery/enum/device_list.h"
 #include "platform/serial.h"
 #include "runtime/component.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Enumerations and event types shared by the comm library's components.
 
-#include "discovery/enum_ports.h"
+#include "discovery/enum/enum_ports.h"
 
 #include <cstdint>
 #include <functional>

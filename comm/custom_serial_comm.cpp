@@ -1,6 +1,6 @@
 #include "comm/custom_serial_comm.h"
 
-#include "discovery/serial_enum.h"
+#include "discovery/enum/serial_enum.h"
 
 namespace comm {
 

@@ -9,8 +9,8 @@
 // the hardware its names, as a program's first start would.
 
 #include "bench/support/interleaved_timing.h"
-#include "discovery/device_list.h"
-#include "discovery/serial_enum.h"
+#include "discovery/enum/device_list.h"
+#include "discovery/enum/serial_enum.h"
 
 #include <algorithm>
 #include <chrono>

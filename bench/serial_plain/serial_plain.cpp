@@ -6,7 +6,7 @@
 //   bench_serial_plain [round-trips] [stream-bytes]
 
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "platform/serial.h"
 
 #include <algorithm>

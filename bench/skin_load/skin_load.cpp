@@ -9,7 +9,7 @@
 #include "bench/support/interleaved_timing.h"
 #include "skin/archive/skin_archive.h"
 #include "skin/model/skin_model.h"
-#include "tools/skin_gen/internal_skin.h"
+#include "skin/internal/internal_skin.h"
 
 #include <QGuiApplication>
 #include <QImage>

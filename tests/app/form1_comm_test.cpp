@@ -5,7 +5,7 @@
 #include "tests/app/live_window.h"
 #include "comm/comm.h"
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "runtime/decimal_separator.h"
 #include "runtime/tick.h"
 #include "tests/app/gui_helpers.h"

@@ -4,7 +4,7 @@
 #include "app/form1.h"
 #include "tests/app/live_window.h"
 #include "comm/comm.h"
-#include "discovery/device_box.h"
+#include "discovery/box/device_box.h"
 #include "runtime/decimal_separator.h"
 #include "tests/app/port_sandbox.h"
 

@@ -6,7 +6,7 @@
 #include "app/system_colors.h"
 #include "tests/app/live_window.h"
 #include "comm/comm.h"
-#include "discovery/device_box.h"
+#include "discovery/box/device_box.h"
 #include "runtime/decimal_separator.h"
 #include "runtime/error.h"
 #include "skin/manager/form_provider.h"

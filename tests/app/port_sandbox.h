@@ -3,7 +3,7 @@
 // FLUXMIRA_PORTS points at it while the object lives.
 
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "tests/support/temp_dir.h"
 
 #include <cstdlib>

@@ -7,7 +7,7 @@
 #include "app/sensor_session.h"
 #include "comm/comm.h"
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "runtime/decimal_separator.h"
 #include "runtime/tick.h"
 #include "tests/support/core_application.h"

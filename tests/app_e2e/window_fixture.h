@@ -4,8 +4,8 @@
 // answers.
 
 #include "app/form1.h"
-#include "discovery/device_box.h"
-#include "platform/pseudo_terminal.h"
+#include "discovery/box/device_box.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "tests/app_e2e/scenario.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/temp_dir.h"

@@ -3,7 +3,7 @@
 #include "comm/port_settings_dialog.h"
 #include "skin/manager/form_provider.h"
 #include "skin/manager/skin_manager.h"
-#include "tools/skin_gen/internal_skin.h"
+#include "skin/internal/internal_skin.h"
 
 #include "tests/comm/port_fixture.h"
 #include "tests/comm/pump_until.h"

@@ -4,7 +4,7 @@
 
 #include "comm/file_log.h"
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "tests/support/temp_dir.h"
 
 #include "tests/comm/probes.h"

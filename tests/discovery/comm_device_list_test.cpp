@@ -2,7 +2,7 @@
 
 #include "comm/comm.h"
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "tests/discovery/machine_fixture.h"
 
 #include <gtest/gtest.h>

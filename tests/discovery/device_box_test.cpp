@@ -2,10 +2,10 @@
 // ports are pseudo-terminals registered in a fixture port directory.
 
 #include "comm/comm.h"
-#include "discovery/device_box.h"
-#include "discovery/device_change_notifier.h"
+#include "discovery/box/device_box.h"
+#include "discovery/box/device_change_notifier.h"
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "tests/discovery/machine_fixture.h"
 #include "tests/support/message_box_watcher.h"
 

@@ -1,7 +1,7 @@
 // Device events: parsing netlink datagrams and delivering them from the
 // source's own thread.
 
-#include "discovery/device_change_message.h"
+#include "discovery/enum/device_change_message.h"
 #include "platform/device_change.h"
 
 #include <gtest/gtest.h>

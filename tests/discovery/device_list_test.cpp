@@ -1,6 +1,6 @@
 // Ordered insertion into a component's device list.
 
-#include "discovery/device_list.h"
+#include "discovery/enum/device_list.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // descriptions and order, the device database's classes, and what happens
 // when parts of the machine cannot be read.
 
-#include "discovery/device_list.h"
-#include "discovery/serial_enum.h"
+#include "discovery/enum/device_list.h"
+#include "discovery/enum/serial_enum.h"
 #include "platform/port_names.h"
 #include "platform/serial.h"
 #include "tests/discovery/machine_fixture.h"

@@ -5,7 +5,7 @@
 // Device nodes are links to pseudo-terminals, so they are real serial
 // character devices.
 
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "tests/support/temp_dir.h"
 
 #include <filesystem>

@@ -1,8 +1,8 @@
 // The registry port list and the merge into a device list, from raw
 // (kernel device name, port name) pairs and end to end from a port directory.
 
-#include "discovery/device_list.h"
-#include "discovery/serial_enum.h"
+#include "discovery/enum/device_list.h"
+#include "discovery/enum/serial_enum.h"
 #include "platform/port_names.h"
 #include "tests/discovery/machine_fixture.h"
 

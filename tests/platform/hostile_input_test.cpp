@@ -5,7 +5,7 @@
 #include "platform/posix/port_identity.h"
 #include "platform/posix/safe_file.h"
 #include "platform/posix/tty_node.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "platform/serial.h"
 #include "tests/support/temp_dir.h"
 

@@ -2,7 +2,7 @@
 // A pseudo-terminal registered as COM<n> in a private port-name directory.
 
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "platform/serial.h"
 #include "tests/support/temp_dir.h"
 

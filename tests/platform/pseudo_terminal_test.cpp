@@ -1,4 +1,4 @@
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 
 #include <gtest/gtest.h>
 

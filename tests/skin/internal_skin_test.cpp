@@ -2,7 +2,7 @@
 #include "skin/model/element_image.h"
 #include "skin/model/skin_model.h"
 #include "tests/support/temp_dir.h"
-#include "tools/skin_gen/internal_skin.h"
+#include "skin/internal/internal_skin.h"
 
 #include <QDir>
 #include <QFile>

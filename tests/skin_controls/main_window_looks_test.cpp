@@ -8,7 +8,7 @@
 #include "skin/manager/hover_glow.h"
 #include "skin/manager/popup_menu.h"
 #include "skin/manager/push_button_skin.h"
-#include "tools/skin_gen/internal_skin.h"
+#include "skin/internal/internal_skin.h"
 #include "tests/app/live_window.h"
 
 #include <QApplication>

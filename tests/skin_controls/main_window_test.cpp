@@ -7,7 +7,7 @@
 #include "skin/manager/hover_glow.h"
 #include "tests/app/port_sandbox.h"
 #include "tools/sensor_sim/sensor_simulator.h"
-#include "tools/skin_gen/internal_skin.h"
+#include "skin/internal/internal_skin.h"
 
 #include <QApplication>
 #include <QDir>

@@ -11,7 +11,7 @@
 #include "tests/skin_manager/animating.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/temp_dir.h"
-#include "tools/skin_gen/internal_skin.h"
+#include "skin/internal/internal_skin.h"
 
 #include <QApplication>
 #include <QCheckBox>

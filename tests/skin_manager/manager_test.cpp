@@ -7,7 +7,7 @@
 #include "tests/skin_controls/test_skin.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/temp_dir.h"
-#include "tools/skin_gen/internal_skin.h"
+#include "skin/internal/internal_skin.h"
 
 #include <QApplication>
 #include <QFile>

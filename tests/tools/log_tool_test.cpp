@@ -3,7 +3,7 @@
 
 #include "comm/comm.h"
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "runtime/tick.h"
 #include "tests/support/core_application.h"
 #include "tests/support/temp_dir.h"

@@ -2,7 +2,7 @@
 // packets of a pty's far end and of the sensor simulator.
 
 #include "platform/port_names.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "tests/support/temp_dir.h"
 #include "tools/packet_print/options.h"
 #include "tools/sensor_sim/sensor_simulator.h"

@@ -3,7 +3,7 @@
 #include "app/port_number.h"
 #include "app/sensor_line.h"
 #include "comm/comm.h"
-#include "discovery/device.h"
+#include "discovery/enum/device.h"
 #include "runtime/error.h"
 #include "runtime/pump.h"
 #include "runtime/tick.h"

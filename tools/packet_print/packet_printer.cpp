@@ -1,6 +1,6 @@
 #include "tools/packet_print/packet_printer.h"
 
-#include "discovery/device.h"
+#include "discovery/enum/device.h"
 #include "runtime/post.h"
 
 namespace packet_print {

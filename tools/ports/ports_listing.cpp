@@ -1,6 +1,6 @@
 #include "tools/ports/ports_listing.h"
 
-#include "discovery/serial_enum.h"
+#include "discovery/enum/serial_enum.h"
 
 #include <array>
 #include <utility>

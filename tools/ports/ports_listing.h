@@ -2,8 +2,8 @@
 // fluxmira-ports: the command line and the listing, apart from main so the
 // tests can drive them.
 
-#include "discovery/device_list.h"
-#include "discovery/enum_ports.h"
+#include "discovery/enum/device_list.h"
+#include "discovery/enum/enum_ports.h"
 
 #include <optional>
 #include <string>

@@ -25,7 +25,7 @@
 //   ... the program opens COM3 ...
 //   ASSERT_GE(sim.WaitForCommand("SENS:MEAS:POW?", 5s), 0);
 
-#include "platform/pseudo_terminal.h"
+#include "platform/pty/pseudo_terminal.h"
 #include "tools/sensor_sim/answer_queue.h"
 #include "tools/sensor_sim/command_log.h"
 #include "tools/sensor_sim/command_splitter.h"

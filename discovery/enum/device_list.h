@@ -3,7 +3,7 @@
 // ascending, unique port-number order, each device's Index equal to its
 // position. The list owns its devices unless told otherwise.
 
-#include "discovery/device.h"
+#include "discovery/enum/device.h"
 
 #include <memory>
 #include <string>

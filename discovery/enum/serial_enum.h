@@ -3,9 +3,9 @@
 // port registry, and the merge that turns it (and, in the full modes, the
 // Plug-and-Play candidates) into a component's device list.
 
-#include "discovery/device.h"
-#include "discovery/enum_ports.h"
-#include "discovery/setup_devices.h"
+#include "discovery/enum/device.h"
+#include "discovery/enum/enum_ports.h"
+#include "discovery/enum/setup_devices.h"
 #include "platform/port_registry.h"
 
 #include <functional>

@@ -1,4 +1,4 @@
-#include "discovery/device_list.h"
+#include "discovery/enum/device_list.h"
 
 namespace discovery {
 

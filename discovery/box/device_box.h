@@ -6,8 +6,8 @@
 
 #include "comm/comm_types.h"
 #include "comm/notify_list.h"
-#include "discovery/device.h"
-#include "discovery/device_change_message.h"
+#include "discovery/enum/device.h"
+#include "discovery/enum/device_change_message.h"
 
 #include <QComboBox>
 

@@ -12,7 +12,7 @@
 // adapters, multifunction, legacy drivers) add nothing. A null GUID selects
 // every class.
 
-#include "discovery/device.h"
+#include "discovery/enum/device.h"
 #include "platform/device_database.h"
 
 #include <array>

@@ -1,4 +1,4 @@
-#include "tools/skin_gen/internal_skin.h"
+#include "skin/internal/internal_skin.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "discovery/text.h"
+#include "discovery/enum/text.h"
 
 #include <charconv>
 

@@ -1,7 +1,7 @@
-#include "discovery/device_box.h"
+#include "discovery/box/device_box.h"
 
 #include "comm/base_io.h"
-#include "discovery/device_list.h"
+#include "discovery/enum/device_list.h"
 #include "runtime/application.h"
 #include "runtime/post.h"
 

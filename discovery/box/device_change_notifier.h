@@ -4,7 +4,7 @@
 // device-change message, for the host to forward (for example to
 // TcmDeviceBox::WMDeviceChange). Silent where the machine has no such events.
 
-#include "discovery/device_change_message.h"
+#include "discovery/enum/device_change_message.h"
 #include "platform/device_change.h"
 
 #include <QEvent>

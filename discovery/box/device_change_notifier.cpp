@@ -1,4 +1,4 @@
-#include "discovery/device_change_notifier.h"
+#include "discovery/box/device_change_notifier.h"
 
 #include "runtime/post.h"
 

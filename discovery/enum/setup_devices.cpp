@@ -1,4 +1,4 @@
-#include "discovery/setup_devices.h"
+#include "discovery/enum/setup_devices.h"
 
 namespace discovery {
 namespace {

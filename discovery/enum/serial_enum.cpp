@@ -1,6 +1,6 @@
-#include "discovery/serial_enum.h"
+#include "discovery/enum/serial_enum.h"
 
-#include "discovery/text.h"
+#include "discovery/enum/text.h"
 
 namespace discovery {
 
