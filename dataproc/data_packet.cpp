@@ -48,6 +48,7 @@ void TcmDataPacket::SetPacketLengthMax(std::int32_t value)
         return;
     fPacketLengthMax = value;
     fDataBuffer.assign(std::max<std::size_t>(std::size_t(value), fBeginEvent.Event().size()), 0);
+    fView = nullptr;
     fDataLength = 0;
     // A marker partly seen belongs to the bytes just dropped.
     fEvent->Reset();
@@ -61,7 +62,15 @@ void TcmDataPacket::EnsureCapacity(std::size_t n)
 
 std::string TcmDataPacket::Data() const
 {
-    return std::string(reinterpret_cast<const char*>(fDataBuffer.data()), std::size_t(fDataLength));
+    return std::string(reinterpret_cast<const char*>(DataPtr()), std::size_t(fDataLength));
+}
+
+void TcmDataPacket::OwnData()
+{
+    if (!fView)
+        return;
+    std::memcpy(fDataBuffer.data(), fView, std::size_t(fDataLength));
+    fView = nullptr;
 }
 
 int TcmDataPacket::Index() const
@@ -92,6 +101,7 @@ void TcmDataPacket::Assign(const TcmDataPacket& source)
 
 void TcmDataPacket::Reset()
 {
+    fView = nullptr;
     fDataLength = 0;
     ++fResets;
     if (OnPacketLength || fOnPacketLengthOnce)
@@ -124,6 +134,7 @@ bool TcmDataPacket::IsPossible() const
 
 void TcmDataPacket::Collect(std::uint8_t ch)
 {
+    OwnData();
     if (fDataLength >= fPacketLengthMax) {
         // Overlong: what was collected is dropped, collecting starts again after this byte.
         fDataLength = 0;
@@ -178,6 +189,7 @@ bool TcmDataPacket::LengthReached(std::uint8_t ch)
 
 bool TcmDataPacket::MatchBeginByte(std::uint8_t ch)
 {
+    OwnData();
     const bool matched = fEvent->IsEvent(ch, fWildChar);
     // Keep the bytes as received: a wildcard position holds the byte that came.
     if (matched)
@@ -202,6 +214,7 @@ void TcmDataPacket::Trim()
     if (fState == dpsWaitLength || !fPacketBegin.empty())
         return;
     if (fPacketLength > 0 && fPacketLength < fDataLength) {
+        OwnData();
         std::memmove(fDataBuffer.data(), fDataBuffer.data() + (fDataLength - fPacketLength),
                      std::size_t(fPacketLength));
         fDataLength = fPacketLength;

@@ -69,9 +69,10 @@ public:
     std::int32_t PacketLengthMax() const { return fPacketLengthMax; }
     void SetPacketLengthMax(std::int32_t value);
 
-    // The collected bytes.
+    // The collected bytes. While OnDataPacket runs they may lie in the chunk
+    // being received rather than in the packet's own buffer.
     std::string Data() const;
-    const std::uint8_t* DataPtr() const { return fDataBuffer.data(); }
+    const std::uint8_t* DataPtr() const { return fView ? fView : fDataBuffer.data(); }
     std::int32_t DataLength() const { return fDataLength; }
     TcmDataPacketState State() const { return fState; }
 
@@ -96,6 +97,7 @@ public:
 
 private:
     friend class TcmDataPackets;
+    friend class TcmDataProtocol;
 
     // The bulk path (packet_runs.cpp), driven by the collection.
     // What the chunk holds for this definition from `from` on: `quiet` bytes
@@ -118,6 +120,16 @@ private:
     // IsPacket (the one after those taken). Returns how many bytes it took.
     std::size_t TakeAlone(ByteFinder& finder, const std::uint8_t* data, std::size_t from, std::size_t len,
                           bool& complete);
+    // For a definition alone in its list that waits for its begin marker:
+    // takes a whole packet from `from` on when both markers and the bytes
+    // between lie in the chunk and none of them needs the byte-by-byte rules.
+    // The packet then views the chunk instead of copying it. Returns the bytes
+    // taken, or 0 when it takes nothing.
+    std::size_t TakeFramed(ByteFinder& finder, const std::uint8_t* data, std::size_t from, std::size_t len);
+    // Whether the whole marker lies in the chunk at `at`, byte for byte.
+    static bool MarkerIn(const std::uint8_t* data, std::size_t at, std::size_t len, const std::string& marker);
+    // Copies a packet that views the chunk into its own buffer.
+    void OwnData();
 
     TcmDataPacketState NextStateAfterBegin();
     void Collect(std::uint8_t ch);
@@ -145,6 +157,7 @@ private:
     bool fEndChanged = true;
     TcmDataPacketState fState = dpsInactive;
     std::vector<std::uint8_t> fDataBuffer;
+    const std::uint8_t* fView = nullptr;  // the collected bytes when they lie in the chunk
     std::int32_t fDataLength = 0;
     bool fByTimeout = false;
     TcmDataPacketLengthEvent fOnPacketLengthOnce;

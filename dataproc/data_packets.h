@@ -60,6 +60,11 @@ public:
         bool byteByByte = false;  // the byte after the ones taken needs IsPacket
     };
     Step Advance(ByteFinder& finder, const std::uint8_t* data, std::size_t pos, std::size_t len);
+    // For a single definition waiting for its begin marker: the bytes up to
+    // the end of the next whole packet when that lies in the chunk with
+    // nothing on the way for the byte-by-byte rules, which it then completes
+    // (viewing the chunk); 0 when it takes nothing. Advance does the rest.
+    std::size_t TakeFramed(ByteFinder& finder, const std::uint8_t* data, std::size_t pos, std::size_t len);
 
     // Keeps deleted definitions alive while it exists.
     class Walk {

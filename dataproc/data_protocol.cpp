@@ -104,6 +104,14 @@ void TcmDataProtocol::CutInBulk(const std::uint8_t* data, std::uint32_t len)
     ByteFinder finder(data, len);
     std::size_t pos = 0;
     while (pos < len) {
+        // Whole packets of a lone definition go without the general stepping.
+        if (const std::size_t taken = fPackets.TakeFramed(finder, data, pos, len)) {
+            pos += taken;
+            Captured([this] { PacketCompleted(0); });
+            if (!Active())
+                return;
+            continue;
+        }
         const TcmDataPackets::Step step = fPackets.Advance(finder, data, pos, len);
         pos += step.taken;
         if (step.completed >= 0)
@@ -151,9 +159,12 @@ void TcmDataProtocol::PacketCompleted(int index)
 
 void TcmDataProtocol::ResetIfStillThere(TcmDataPacket* packet)
 {
-    // The handler may have moved or deleted it.
+    // The handler may have moved or deleted it; one that lives on elsewhere
+    // must not view the chunk once the chunk is gone.
     if (packet && packet->Collection() == &fPackets)
         packet->Reset();
+    else if (packet)
+        packet->OwnData();
 }
 
 // --- events ---------------------------------------------------------------------

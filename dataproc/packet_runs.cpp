@@ -64,6 +64,7 @@ inline bool TcmDataPacket::MarkerAt(const std::uint8_t* data) const
 
 inline void TcmDataPacket::Append(const std::uint8_t* data, std::size_t n)
 {
+    OwnData();
     while (n > 0) {
         if (fDataLength >= fPacketLengthMax) {
             fDataLength = 0;  // the overlong rule of Collect: this byte is dropped too
@@ -147,6 +148,60 @@ std::size_t TcmDataPacket::TakeAlone(ByteFinder& finder, const std::uint8_t* dat
             break;
     }
     return pos - from;
+}
+
+inline bool TcmDataPacket::MarkerIn(const std::uint8_t* data, std::size_t at, std::size_t len,
+                                    const std::string& marker)
+{
+    if (at + marker.size() > len)
+        return false;
+    // Markers are a few bytes: a call to memcmp would cost more than the loop.
+    for (std::size_t i = 0; i < marker.size(); ++i)
+        if (data[at + i] != static_cast<std::uint8_t>(marker[i]))
+            return false;
+    return true;
+}
+
+inline std::size_t TcmDataPacket::TakeFramed(ByteFinder& finder, const std::uint8_t* data, std::size_t from, std::size_t len)
+{
+    // Markers applied, none of them partly seen, and no wildcard to honour.
+    if (!fActive || fState != dpsWaitBegin || fEvent != &fBeginEvent || fBeginEvent.IsPossible() ||
+        fBeginChanged || fEndChanged || fWildChar != 0 || fPacketBegin.empty() || fPacketEnd.empty())
+        return 0;
+    const std::string& begin = fPacketBegin;
+    const std::string& end = fPacketEnd;
+    // Only the first byte of each marker moves its matcher off its start, so
+    // the first place it occurs must hold the whole marker.
+    const std::size_t at = finder.Next(static_cast<std::uint8_t>(begin[0]), from);
+    if (!MarkerIn(data, at, len, begin))
+        return 0;
+    // Not through the finder: it answers only for places at or after those
+    // it was asked about, and the general path may yet ask from `from`.
+    const std::size_t bodyAt = at + begin.size();
+    const void* hit = bodyAt < len ? std::memchr(data + bodyAt, end[0], len - bodyAt) : nullptr;
+    const std::size_t endAt = hit ? std::size_t(static_cast<const std::uint8_t*>(hit) - data) : len;
+    if (!MarkerIn(data, endAt, len, end))
+        return 0;
+    const std::size_t size = endAt + end.size() - at;
+    if (size > std::size_t(fPacketLengthMax))
+        return 0;  // the overlong rule drops bytes on the way
+    // Where the byte-by-byte path leaves a packet its end marker completed.
+    fEvent = &fEndEvent;
+    fEndEvent.Reset();
+    fState = dpsWaitEnd;
+    fView = data + at;
+    fDataLength = static_cast<std::int32_t>(size);
+    return endAt + end.size() - from;
+}
+
+std::size_t TcmDataPackets::TakeFramed(ByteFinder& finder, const std::uint8_t* data, std::size_t pos, std::size_t len)
+{
+    if (fItems.size() != 1)
+        return 0;
+    const std::size_t taken = fItems.front()->TakeFramed(finder, data, pos, len);
+    if (taken > 0)
+        fIsPacketPossible = false;
+    return taken;
 }
 
 TcmDataPackets::Step TcmDataPackets::TakeQuietRun(const std::uint8_t* data, std::size_t n, bool byteByByte)

@@ -208,6 +208,55 @@ TEST(ProtocolHandlers, HandlersMayEditTheDefinitions)
     }
 }
 
+TEST(ProtocolHandlers, WholePacketsInAChunkAreTheSameAsBytewiseWhateverTheHandlerDoes)
+{
+    // A packet that lies whole in a chunk is handed over without copying it;
+    // what a handler sees and what a definition holds after the chunk is
+    // gone must not show that.
+    struct Action {
+        const char* name;
+        std::function<void(dataproc::TcmDataProtocol&, dataproc::TcmDataProtocol& other, TcmDataPacket*)> act;
+    };
+    const std::vector<Action> actions = {
+        {"nothing", [](auto&, auto&, auto*) {}},
+        {"move it to another protocol", [](auto&, auto& other, auto* p) { other.DataPackets().AddItem(p, -1); }},
+        {"feed more bytes", [](auto& self, auto&, auto*) { Feed(self, {"x"}); }},
+        {"feed a packet", [](auto& self, auto&, auto*) { Feed(self, {"$in\r\n"}); }},
+        {"shrink the buffer", [](auto&, auto&, auto* p) { p->SetPacketLengthMax(512); }},
+    };
+    for (const Action& a : actions) {
+        SCOPED_TRACE(a.name);
+        std::vector<std::string> seen[2];
+        std::vector<std::string> heldAfter[2];
+        for (const bool bulk : {false, true}) {
+            auto protocol = MakeProtocol(bulk, {{.begin = "$", .end = "\r\n"}});
+            auto other = MakeProtocol(bulk, {});
+            std::vector<TcmDataPacket*> handled;
+            int depth = 0;
+            protocol->OnDataPacket = [&](QObject*, TcmDataPacket* p) {
+                seen[bulk].push_back(p->Data());
+                if (depth++ == 0 && seen[bulk].size() == 2) {  // the first sets the end marker up
+                    a.act(*protocol, *other, p);
+                    handled.push_back(p);
+                }
+                --depth;
+            };
+            std::string chunk = "$one\r\n$two\r\n$three\r\n";
+            protocol->DataReceive(reinterpret_cast<const std::uint8_t*>(chunk.data()), std::uint32_t(chunk.size()));
+            chunk.assign(chunk.size(), '#');  // the chunk's bytes are gone
+            for (const TcmDataPacket* p : handled)
+                heldAfter[bulk].push_back(p->Data());
+            for (const auto* list : {&protocol->DataPackets(), &other->DataPackets()})
+                for (int i = 0; i < list->Count(); ++i)
+                    heldAfter[bulk].push_back(list->Items(i)->Data());
+        }
+        EXPECT_EQ(seen[true], seen[false]);
+        EXPECT_EQ(heldAfter[true], heldAfter[false]);
+        ASSERT_GE(seen[true].size(), 2u);
+        EXPECT_EQ(seen[true][1], "$two\r\n");
+    }
+}
+
 TEST(ProtocolHandlers, MediumNoticesResetAndStopThePause)
 {
     // Without a port the notices come straight from the notify-code handler.
