@@ -28,7 +28,8 @@ void TcmDataPacket::SetPacketEnd(const std::string& value)
     fEndChanged = true;
 }
 
-void TcmDataPacket::Arm(comm::TCommEventNew& matcher, const std::string& marker, bool& changed)
+// Inline: every packet completed arms a matcher again on its way to the next.
+inline void TcmDataPacket::Arm(comm::TCommEventNew& matcher, const std::string& marker, bool& changed)
 {
     // The matchers keep their marker from packet to packet; a changed one is taken now.
     if (changed) {
