@@ -22,10 +22,17 @@ public:
         std::uint64_t& known = fKnown[ch >> 6];
         if ((known & bit) && fNext[ch] >= from)
             return fNext[ch];
-        const void* hit = from < fLen ? std::memchr(fData + from, ch, fLen - from) : nullptr;
-        fNext[ch] = hit ? std::size_t(static_cast<const std::uint8_t*>(hit) - fData) : fLen;
+        fNext[ch] = Find(ch, from);
         known |= bit;
         return fNext[ch];
+    }
+
+    // The same search, not remembered: for a place Next may yet be asked
+    // about from further back.
+    std::size_t Find(std::uint8_t ch, std::size_t from) const
+    {
+        const void* hit = from < fLen ? std::memchr(fData + from, ch, fLen - from) : nullptr;
+        return hit ? std::size_t(static_cast<const std::uint8_t*>(hit) - fData) : fLen;
     }
 
 private:

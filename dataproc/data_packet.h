@@ -126,8 +126,6 @@ private:
     // The packet then views the chunk instead of copying it. Returns the bytes
     // taken, or 0 when it takes nothing.
     std::size_t TakeFramed(ByteFinder& finder, const std::uint8_t* data, std::size_t from, std::size_t len);
-    // Whether the whole marker lies in the chunk at `at`, byte for byte.
-    static bool MarkerIn(const std::uint8_t* data, std::size_t at, std::size_t len, const std::string& marker);
     // Copies a packet that views the chunk into its own buffer.
     void OwnData();
 
@@ -139,7 +137,8 @@ private:
     bool MatchBeginByte(std::uint8_t ch);
     // Collect for n bytes.
     void Append(const std::uint8_t* data, std::size_t n);
-    bool MarkerAt(const std::uint8_t* data) const;
+    // Whether the whole marker lies in the chunk at `at` (the wildcard matching any byte).
+    bool MarkerAt(const std::uint8_t* data, std::size_t at, std::size_t len, const std::string& marker) const;
     void Arm(comm::TCommEventNew& matcher, const std::string& marker, bool& changed);
     void EnsureCapacity(std::size_t n);
 

@@ -10,12 +10,15 @@
 
 namespace dataproc {
 
-inline bool TcmDataPacket::MarkerAt(const std::uint8_t* data) const
+inline bool TcmDataPacket::MarkerAt(const std::uint8_t* data, std::size_t at, std::size_t len,
+                                    const std::string& marker) const
 {
-    const std::string& marker = fEvent->Event();
+    if (at + marker.size() > len)
+        return false;
+    // Markers are a few bytes: a call to memcmp would cost more than the loop.
     for (std::size_t i = 0; i < marker.size(); ++i) {
         const auto expected = static_cast<std::uint8_t>(marker[i]);
-        if (data[i] != expected && (fWildChar == 0 || expected != fWildChar))
+        if (data[at + i] != expected && (fWildChar == 0 || expected != fWildChar))
             return false;
     }
     return true;
@@ -42,7 +45,7 @@ inline bool TcmDataPacket::MarkerAt(const std::uint8_t* data) const
         const std::size_t at = finder.Next(first, from);
         if (at >= len)
             return {limit, false};
-        if (at + marker.size() <= len && MarkerAt(data + at))
+        if (MarkerAt(data, at, len, marker))
             return {at + marker.size() - 1 - from, true};
         return {at - from, false};
     }
@@ -150,18 +153,6 @@ std::size_t TcmDataPacket::TakeAlone(ByteFinder& finder, const std::uint8_t* dat
     return pos - from;
 }
 
-inline bool TcmDataPacket::MarkerIn(const std::uint8_t* data, std::size_t at, std::size_t len,
-                                    const std::string& marker)
-{
-    if (at + marker.size() > len)
-        return false;
-    // Markers are a few bytes: a call to memcmp would cost more than the loop.
-    for (std::size_t i = 0; i < marker.size(); ++i)
-        if (data[at + i] != static_cast<std::uint8_t>(marker[i]))
-            return false;
-    return true;
-}
-
 inline std::size_t TcmDataPacket::TakeFramed(ByteFinder& finder, const std::uint8_t* data, std::size_t from, std::size_t len)
 {
     // Markers applied, none of them partly seen, and no wildcard to honour.
@@ -173,14 +164,12 @@ inline std::size_t TcmDataPacket::TakeFramed(ByteFinder& finder, const std::uint
     // Only the first byte of each marker moves its matcher off its start, so
     // the first place it occurs must hold the whole marker.
     const std::size_t at = finder.Next(static_cast<std::uint8_t>(begin[0]), from);
-    if (!MarkerIn(data, at, len, begin))
+    if (!MarkerAt(data, at, len, begin))
         return 0;
-    // Not through the finder: it answers only for places at or after those
-    // it was asked about, and the general path may yet ask from `from`.
-    const std::size_t bodyAt = at + begin.size();
-    const void* hit = bodyAt < len ? std::memchr(data + bodyAt, end[0], len - bodyAt) : nullptr;
-    const std::size_t endAt = hit ? std::size_t(static_cast<const std::uint8_t*>(hit) - data) : len;
-    if (!MarkerIn(data, endAt, len, end))
+    // Not remembered: the finder answers only for places at or after those it
+    // was asked about, and the general path may yet ask from `from`.
+    const std::size_t endAt = finder.Find(static_cast<std::uint8_t>(end[0]), at + begin.size());
+    if (!MarkerAt(data, endAt, len, end))
         return 0;
     const std::size_t size = endAt + end.size() - at;
     if (size > std::size_t(fPacketLengthMax))
