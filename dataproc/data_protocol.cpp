@@ -178,9 +178,8 @@ void TcmDataProtocol::DoDataPacket(int index)
         WriteLog(comm::dlDebug, "DataPacket is detected: " + packet->GetDisplayName());
     if (!OnDataPacket)
         return;
-    const TcmDataPacketEvent handler = OnDataPacket;  // it may replace itself
     try {
-        handler(this, packet);
+        OnDataPacket(this, packet);
     } catch (const std::exception& e) {
         DoFatalErrors(kHandlerErrorCode, kHandlerErrorDetail,
                       "EXCEPTION in DataPacket handler [" + packet->GetDisplayName() + "]" + e.what());

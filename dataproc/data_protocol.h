@@ -15,6 +15,7 @@
 
 #include "dataproc/custom_data_processor.h"
 #include "dataproc/data_packets.h"
+#include "runtime/reentrant_handler.h"
 
 #include <array>
 #include <cstdint>
@@ -23,7 +24,9 @@
 
 namespace dataproc {
 
-using TcmDataPacketEvent = std::function<void(QObject* sender, TcmDataPacket* packet)>;
+// Raised once per packet: a handler that replaces itself while it runs must
+// not cost every packet a copy of the handler.
+using TcmDataPacketEvent = runtime::ReentrantHandler<void(QObject* sender, TcmDataPacket* packet)>;
 
 class TcmDataProtocol : public TcmCustomDataProcessor {
     Q_OBJECT

@@ -215,14 +215,25 @@ TEST(ProtocolHandlers, WholePacketsInAChunkAreTheSameAsBytewiseWhateverTheHandle
     // gone must not show that.
     struct Action {
         const char* name;
-        std::function<void(dataproc::TcmDataProtocol&, dataproc::TcmDataProtocol& other, TcmDataPacket*)> act;
+        std::function<void(dataproc::TcmDataProtocol&, dataproc::TcmDataProtocol& other, TcmDataPacket*,
+                           std::vector<std::string>& seen)>
+            act;
     };
     const std::vector<Action> actions = {
-        {"nothing", [](auto&, auto&, auto*) {}},
-        {"move it to another protocol", [](auto&, auto& other, auto* p) { other.DataPackets().AddItem(p, -1); }},
-        {"feed more bytes", [](auto& self, auto&, auto*) { Feed(self, {"x"}); }},
-        {"feed a packet", [](auto& self, auto&, auto*) { Feed(self, {"$in\r\n"}); }},
-        {"shrink the buffer", [](auto&, auto&, auto* p) { p->SetPacketLengthMax(512); }},
+        {"nothing", [](auto&, auto&, auto*, auto&) {}},
+        {"move it to another protocol", [](auto&, auto& other, auto* p, auto&) { other.DataPackets().AddItem(p, -1); }},
+        {"feed more bytes", [](auto& self, auto&, auto*, auto&) { Feed(self, {"x"}); }},
+        {"feed a packet", [](auto& self, auto&, auto*, auto&) { Feed(self, {"$in\r\n"}); }},
+        {"shrink the buffer", [](auto&, auto&, auto* p, auto&) { p->SetPacketLengthMax(512); }},
+        // The running handler goes on reading its captures after it was
+        // replaced (the sanitizer suites watch this).
+        {"replace the handler",
+         [](auto& self, auto&, auto*, auto& seen) {
+             self.OnDataPacket = [&seen, tag = std::string(32, '+')](QObject*, TcmDataPacket* p) {
+                 seen.push_back(tag + p->Data());
+             };
+         }},
+        {"clear the handler", [](auto& self, auto&, auto*, auto&) { self.OnDataPacket = nullptr; }},
     };
     for (const Action& a : actions) {
         SCOPED_TRACE(a.name);
@@ -236,7 +247,7 @@ TEST(ProtocolHandlers, WholePacketsInAChunkAreTheSameAsBytewiseWhateverTheHandle
             protocol->OnDataPacket = [&](QObject*, TcmDataPacket* p) {
                 seen[bulk].push_back(p->Data());
                 if (depth++ == 0 && seen[bulk].size() == 2) {  // the first sets the end marker up
-                    a.act(*protocol, *other, p);
+                    a.act(*protocol, *other, p, seen[bulk]);
                     handled.push_back(p);
                 }
                 --depth;
