@@ -106,13 +106,20 @@ void TcmDataPacket::Reset()
     fDataLength = 0;
     ++fResets;
     if (OnPacketLength || fOnPacketLengthOnce)
-        fOnPacketLengthOnce = OnPacketLength;
+        RearmLengthHandler();
     if (!fPacketBegin.empty()) {
         Arm(fBeginEvent, fPacketBegin, fBeginChanged);
         fState = dpsWaitBegin;
     } else {
         fState = NextStateAfterBegin();
     }
+}
+
+// Apart from Reset, which runs for every packet: most definitions have no
+// length handler, and copying one needs a frame Reset need not set up.
+void TcmDataPacket::RearmLengthHandler()
+{
+    fOnPacketLengthOnce = OnPacketLength;
 }
 
 TcmDataPacketState TcmDataPacket::NextStateAfterBegin()

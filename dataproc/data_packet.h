@@ -130,6 +130,7 @@ private:
     void OwnData();
 
     TcmDataPacketState NextStateAfterBegin();
+    [[gnu::noinline]] void RearmLengthHandler();
     void Collect(std::uint8_t ch);
     bool LengthReached(std::uint8_t ch);
     bool BeginMatched(std::uint8_t ch);

@@ -175,15 +175,27 @@ void TcmDataProtocol::DoDataPacket(int index)
     if (!packet)
         return;
     if (Log())
-        WriteLog(comm::dlDebug, "DataPacket is detected: " + packet->GetDisplayName());
+        LogPacket(*packet);
     if (!OnDataPacket)
         return;
     try {
         OnDataPacket(this, packet);
     } catch (const std::exception& e) {
-        DoFatalErrors(kHandlerErrorCode, kHandlerErrorDetail,
-                      "EXCEPTION in DataPacket handler [" + packet->GetDisplayName() + "]" + e.what());
+        PacketHandlerFailed(*packet, e);
     }
+}
+
+// Apart from DoDataPacket, which runs for every packet and need not pay for
+// building texts it rarely builds.
+void TcmDataProtocol::LogPacket(const TcmDataPacket& packet)
+{
+    WriteLog(comm::dlDebug, "DataPacket is detected: " + packet.GetDisplayName());
+}
+
+void TcmDataProtocol::PacketHandlerFailed(const TcmDataPacket& packet, const std::exception& e)
+{
+    DoFatalErrors(kHandlerErrorCode, kHandlerErrorDetail,
+                  "EXCEPTION in DataPacket handler [" + packet.GetDisplayName() + "]" + e.what());
 }
 
 void TcmDataProtocol::DoTimeout()

@@ -78,6 +78,8 @@ private:
     // Reports the definition at index and starts it over.
     void PacketCompleted(int index);
     void ResetIfStillThere(TcmDataPacket* packet);
+    [[gnu::noinline]] void LogPacket(const TcmDataPacket& packet);
+    [[gnu::noinline]] void PacketHandlerFailed(const TcmDataPacket& packet, const std::exception& e);
 
     TcmDataPackets fPackets{this};
     std::int32_t fTimeout = 0;
