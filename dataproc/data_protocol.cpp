@@ -107,7 +107,7 @@ void TcmDataProtocol::CutInBulk(const std::uint8_t* data, std::uint32_t len)
         // Whole packets of a lone definition go without the general stepping.
         if (const std::size_t taken = fPackets.TakeFramed(finder, data, pos, len)) {
             pos += taken;
-            Captured([this] { PacketCompleted(0); });
+            Captured([this] { FramedCompleted(*fPackets.Items(0)); });
             if (!Active())
                 return;
             continue;
@@ -143,11 +143,11 @@ int TcmDataProtocol::ProcessByte(std::uint8_t ch)
     return index;
 }
 
-void TcmDataProtocol::PacketCompleted(int index)
+template <class Report>
+void TcmDataProtocol::Completed(TcmDataPacket* packet, Report&& report)
 {
-    TcmDataPacket* packet = fPackets.Items(index);
     try {
-        DoDataPacket(index);
+        report();
     } catch (...) {
         StartAsyncTimer(0);
         ResetIfStillThere(packet);
@@ -157,11 +157,23 @@ void TcmDataProtocol::PacketCompleted(int index)
     ResetIfStillThere(packet);
 }
 
+void TcmDataProtocol::PacketCompleted(int index)
+{
+    Completed(fPackets.Items(index), [&] { DoDataPacket(index); });
+}
+
+void TcmDataProtocol::FramedCompleted(TcmDataPacket& packet)
+{
+    // Bulk cutting runs for this class itself only (CanScanInBulk), so
+    // DoDataPacket is known to be ours: report without looking the packet up.
+    Completed(&packet, [&] { ReportPacket(packet); });
+}
+
 void TcmDataProtocol::ResetIfStillThere(TcmDataPacket* packet)
 {
     // The handler may have moved or deleted it; one that lives on elsewhere
     // must not view the chunk once the chunk is gone.
-    if (packet && packet->Collection() == &fPackets)
+    if (packet && packet->Collection() == &fPackets) [[likely]]
         packet->Reset();
     else if (packet)
         packet->OwnData();
@@ -171,17 +183,20 @@ void TcmDataProtocol::ResetIfStillThere(TcmDataPacket* packet)
 
 void TcmDataProtocol::DoDataPacket(int index)
 {
-    TcmDataPacket* packet = fPackets.Items(index);
-    if (!packet)
-        return;
+    if (TcmDataPacket* packet = fPackets.Items(index))
+        ReportPacket(*packet);
+}
+
+inline void TcmDataProtocol::ReportPacket(TcmDataPacket& packet)
+{
     if (Log())
-        LogPacket(*packet);
+        LogPacket(packet);
     if (!OnDataPacket)
         return;
     try {
-        OnDataPacket(this, packet);
+        OnDataPacket(this, &packet);
     } catch (const std::exception& e) {
-        PacketHandlerFailed(*packet, e);
+        PacketHandlerFailed(packet, e);
     }
 }
 

@@ -77,7 +77,13 @@ private:
     void Captured(F&& work);
     // Reports the definition at index and starts it over.
     void PacketCompleted(int index);
+    // The same for the lone definition after a whole packet was taken in bulk.
+    void FramedCompleted(TcmDataPacket& packet);
+    template <class Report>
+    void Completed(TcmDataPacket* packet, Report&& report);
     void ResetIfStillThere(TcmDataPacket* packet);
+    // OnDataPacket for packet, a handler's error becoming a fatal error.
+    void ReportPacket(TcmDataPacket& packet);
     [[gnu::noinline]] void LogPacket(const TcmDataPacket& packet);
     [[gnu::noinline]] void PacketHandlerFailed(const TcmDataPacket& packet, const std::exception& e);
 
