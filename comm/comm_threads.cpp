@@ -8,6 +8,12 @@
 
 namespace comm {
 
+namespace {
+// Short against any pause a protocol times and against a reply's latency,
+// long against a USB packet's 64 bytes at 1 MB/s.
+constexpr std::uint32_t kStreamGatherMs = 1;
+} // namespace
+
 // --- message thread ---------------------------------------------------------
 
 bool TMsgThread::Post(std::uint32_t message, std::uintptr_t wParam)
@@ -112,9 +118,28 @@ void TCommThread::Execute()
                 break;
             mask = 0;
         }
-        if (mask != 0)
+        if (mask != 0) {
+            GatherStream(mask);
             PostMask(mask);
+        }
     } while (!Terminated() && Com->IsOpen());
+}
+
+// Every posted arrival costs a wake-up of this thread, the message thread and
+// (with UseMainThread) the GUI thread. While a stream runs - the last post was
+// moments ago and nothing was sent since, so no reply is awaited - an arrival
+// waits kStreamGatherMs first, and one hand-over carries what came meanwhile.
+// A reply to what was sent is posted at once. Ending the thread ends the wait.
+void TCommThread::GatherStream(std::uint32_t mask)
+{
+    using namespace std::chrono;
+    const std::uint32_t sent = Com->BytesSent();
+    const bool streaming = (mask & platform::EV_RXCHAR) && sent == fSentAtLastPost &&
+                           steady_clock::now() - fLastPost < milliseconds(2 * kStreamGatherMs);
+    if (streaming)
+        ovl.Wait(kStreamGatherMs);
+    fSentAtLastPost = sent;
+    fLastPost = steady_clock::now();
 }
 
 // Returns true when the thread has to leave its loop.

@@ -8,6 +8,9 @@
 #include "runtime/message_queue.h"
 #include "runtime/thread.h"
 
+#include <chrono>
+#include <cstdint>
+
 namespace comm {
 
 class TcmCustomComm;
@@ -47,12 +50,16 @@ protected:
 
 private:
     bool WaitFailed(std::uint32_t mask);
+    // Lets the bytes of a running stream gather before they are posted.
+    void GatherStream(std::uint32_t mask);
     void PostMask(std::uint32_t mask);
 
     TcmCustomComm* Com;
     platform::Handle hDevice;
     TMsgThread* fMsgThread;
     platform::Event ovl;
+    std::chrono::steady_clock::time_point fLastPost{};
+    std::uint32_t fSentAtLastPost = 0;
 };
 
 } // namespace comm

@@ -73,6 +73,32 @@ TEST_F(PortTest, WithoutMainThreadTheMessageThreadDelivers)
     EXPECT_TRUE(received.NoneOnGuiThread());
 }
 
+// A far end that streams without being asked (no byte sent in between): the
+// arrivals of about a millisecond travel together instead of costing three
+// thread wake-ups each, and nothing is lost or reordered on the way.
+TEST_F(PortTest, AStreamArrivesWholeInFewerDeliveriesThanWrites)
+{
+    com->SetUseMainThread(false);
+    received.Attach(*com);
+    OpenOrFail();
+    constexpr int kWrites = 1500;
+    std::string expected;
+    // Paced every 100 us, far enough apart to arrive one by one; a writer that
+    // oversleeps catches up at once, so a loaded machine only bunches them more.
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kWrites; ++i) {
+        std::this_thread::sleep_until(start + i * std::chrono::microseconds(100));
+        const std::string piece = std::to_string(i % 10) + "abcdefghijklmn;";
+        ASSERT_TRUE(Far().Write(piece));
+        expected += piece;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (received.Size() < expected.size() && std::chrono::steady_clock::now() < deadline)
+        Block(5);
+    EXPECT_EQ(received.Bytes(), expected);
+    EXPECT_LT(received.Chunks(), kWrites / 3);
+}
+
 // Arrivals pile up while the GUI thread blocks, delivery flips between the GUI
 // thread and the message thread mid-stream, and a close comes with a
 // hand-over still queued. Every byte arrives once and in order, no two
