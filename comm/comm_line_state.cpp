@@ -31,8 +31,7 @@ void TcmCustomComm::SendAheadChar(char ch)
 {
     if (!IsOpen())
         return;
-    if (Rs485Emulated())
-        SetRts(true);
+    BeginSend();
     if (WithHandle([&](Handle h) { return TransmitCommChar(h, ch); }))
         fTotalSent.fetch_add(1);
     else

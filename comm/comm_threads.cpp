@@ -12,6 +12,10 @@ namespace {
 // Short against any pause a protocol times and against a reply's latency,
 // long against a USB packet's 64 bytes at 1 MB/s.
 constexpr std::uint32_t kStreamGatherMs = 1;
+// A stream of this many bytes per millisecond fills its hand-overs by itself
+// (no serial line is that fast); waiting could only let the driver's input
+// queue run full.
+constexpr std::uint32_t kFastStreamBytesPerMs = 2048;
 } // namespace
 
 // --- message thread ---------------------------------------------------------
@@ -129,17 +133,33 @@ void TCommThread::Execute()
 // (with UseMainThread) the GUI thread. While a stream runs - the last post was
 // moments ago and nothing was sent since, so no reply is awaited - an arrival
 // waits kStreamGatherMs first, and one hand-over carries what came meanwhile.
-// A reply to what was sent is posted at once. Ending the thread ends the wait.
+// A reply to what was sent is posted at once, and so is a fast stream's
+// arrival. Ending the thread ends the wait.
 void TCommThread::GatherStream(std::uint32_t mask)
 {
     using namespace std::chrono;
-    const std::uint32_t sent = Com->BytesSent();
-    const bool streaming = (mask & platform::EV_RXCHAR) && sent == fSentAtLastPost &&
-                           steady_clock::now() - fLastPost < milliseconds(2 * kStreamGatherMs);
+    const auto now = steady_clock::now();
+    const std::uint32_t sends = Com->fSendsBegun.load();
+    NoteStreamRate(now);
+    const bool streaming = (mask & platform::EV_RXCHAR) && sends == fSendsAtLastPost && !fFastStream &&
+                           now - fLastPost < milliseconds(2 * kStreamGatherMs);
     if (streaming)
         ovl.Wait(kStreamGatherMs);
-    fSentAtLastPost = sent;
+    fSendsAtLastPost = sends;
     fLastPost = steady_clock::now();
+}
+
+// The bytes received per millisecond, measured over at least one.
+void TCommThread::NoteStreamRate(std::chrono::steady_clock::time_point now)
+{
+    using namespace std::chrono;
+    const auto elapsed = duration_cast<milliseconds>(now - fRateSince).count();
+    if (elapsed < 1)
+        return;
+    const std::uint32_t received = Com->BytesReceived();
+    fFastStream = received - fReceivedAtRateSince >= std::uint64_t{kFastStreamBytesPerMs} * std::uint64_t(elapsed);
+    fRateSince = now;
+    fReceivedAtRateSince = received;
 }
 
 // Returns true when the thread has to leave its loop.

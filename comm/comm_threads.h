@@ -52,6 +52,7 @@ private:
     bool WaitFailed(std::uint32_t mask);
     // Lets the bytes of a running stream gather before they are posted.
     void GatherStream(std::uint32_t mask);
+    void NoteStreamRate(std::chrono::steady_clock::time_point now);
     void PostMask(std::uint32_t mask);
 
     TcmCustomComm* Com;
@@ -59,7 +60,10 @@ private:
     TMsgThread* fMsgThread;
     platform::Event ovl;
     std::chrono::steady_clock::time_point fLastPost{};
-    std::uint32_t fSentAtLastPost = 0;
+    std::uint32_t fSendsAtLastPost = 0;
+    std::chrono::steady_clock::time_point fRateSince{};
+    std::uint32_t fReceivedAtRateSince = 0;
+    bool fFastStream = false;
 };
 
 } // namespace comm

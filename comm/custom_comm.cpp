@@ -421,13 +421,19 @@ void TcmCustomComm::HandleTxEmpty()
 
 // --- sending ----------------------------------------------------------------
 
+void TcmCustomComm::BeginSend()
+{
+    fSendsBegun.fetch_add(1);
+    if (Rs485Emulated())
+        SetRts(true);
+}
+
 void TcmCustomComm::SendString(const std::string& s)
 {
     if (!IsOpen() || s.empty())
         return;
     WriteLogFmt(dlDebug, "Try to send string %s ...", {s});
-    if (Rs485Emulated())
-        SetRts(true);
+    BeginSend();
     const std::string copy = s;
     const auto count = static_cast<std::uint32_t>(copy.size());
     std::uint32_t written = 0;
@@ -443,8 +449,7 @@ void TcmCustomComm::SendChar(char ch)
         return;
     const auto byte = static_cast<std::uint8_t>(ch);
     WriteLogFmt(dlDebug, "Try to send char %2Xh ...", {byte});
-    if (Rs485Emulated())
-        SetRts(true);
+    BeginSend();
     std::uint32_t written = 0;
     if (WithHandle([&](Handle h) { return WriteWait(h, &byte, 1, &written); }))
         fTotalSent.fetch_add(1);
@@ -457,8 +462,7 @@ void TcmCustomComm::SendData(const void* buff, std::uint32_t n)
     if (!IsOpen())
         return;
     WriteLogFmt(dlDebug, "Try to send the data with %d length ...", {n});
-    if (Rs485Emulated())
-        SetRts(true);
+    BeginSend();
     // The platform copies the bytes, so the caller's buffer is free at once.
     if (WithHandle([&](Handle h) { return WriteNoWait(h, buff, n); })) {
         fTotalSent.fetch_add(n);

@@ -181,6 +181,9 @@ private:
     // One step of a polling wait: sleep 5 ms, then let the GUI process its messages.
     static void PauseAndPump();
     void AllocReceiveBuffer();
+    // Counted before the bytes go out, so that the event thread knows an
+    // arrival may be their reply; raises RTS under RS-485 emulation.
+    void BeginSend();
     void PostCommEvent(TCommThread& from, std::uint32_t mask);
     void RetireThread(std::unique_ptr<runtime::Thread> thread);
     void JoinRetired();
@@ -192,6 +195,7 @@ private:
     std::atomic<int> fHandOverDepth{0};
 
     std::atomic<std::uint32_t> fTotalSent{0};
+    std::atomic<std::uint32_t> fSendsBegun{0};
     std::atomic<std::uint32_t> fTotalReceived{0};
     std::atomic<TTraceStates> fTraceStates{0};
     std::uint16_t fBufferOutSize = 8192;
