@@ -131,21 +131,25 @@ void TCommThread::Execute()
 
 // Every posted arrival costs a wake-up of this thread, the message thread and
 // (with UseMainThread) the GUI thread. While a stream runs - the last post was
-// moments ago and nothing was sent since, so no reply is awaited - an arrival
-// waits kStreamGatherMs first, and one hand-over carries what came meanwhile.
-// A reply to what was sent is posted at once, and so is a fast stream's
-// arrival. Ending the thread ends the wait.
+// moments ago, and neither it nor this arrival followed a send, so no reply
+// is awaited - an arrival waits kStreamGatherMs first, and one hand-over
+// carries what came meanwhile. A reply to what was sent is posted at once
+// (so is a second report of bytes not yet read, which comes just after a
+// reply's own), and so is a fast stream's arrival. Ending the thread ends
+// the wait.
 void TCommThread::GatherStream(std::uint32_t mask)
 {
     using namespace std::chrono;
     const auto now = steady_clock::now();
     const std::uint32_t sends = Com->fSendsBegun.load();
+    const bool quiet = sends == fSendsAtLastPost;
     NoteStreamRate(now);
-    const bool streaming = (mask & platform::EV_RXCHAR) && sends == fSendsAtLastPost && !fFastStream &&
+    const bool streaming = (mask & platform::EV_RXCHAR) && quiet && fLastPostQuiet && !fFastStream &&
                            now - fLastPost < milliseconds(2 * kStreamGatherMs);
     if (streaming)
         ovl.Wait(kStreamGatherMs);
     fSendsAtLastPost = sends;
+    fLastPostQuiet = quiet;
     fLastPost = steady_clock::now();
 }
 

@@ -61,6 +61,7 @@ private:
     platform::Event ovl;
     std::chrono::steady_clock::time_point fLastPost{};
     std::uint32_t fSendsAtLastPost = 0;
+    bool fLastPostQuiet = false;  // nothing was sent between it and the post before
     std::chrono::steady_clock::time_point fRateSince{};
     std::uint32_t fReceivedAtRateSince = 0;
     bool fFastStream = false;
