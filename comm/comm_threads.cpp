@@ -150,7 +150,7 @@ void TCommThread::GatherStream(std::uint32_t mask)
         ovl.Wait(kStreamGatherMs);
     fSendsAtLastPost = sends;
     fLastPostQuiet = quiet;
-    fLastPost = steady_clock::now();
+    fLastPost = streaming ? steady_clock::now() : now;
 }
 
 // The bytes received per millisecond, measured over at least one.

@@ -233,18 +233,12 @@ void TcmDataProtocol::DoAsyncTimeout(QObject* sender)
     TcmDataPacket* packet = fPackets.Items(index);
     if (packet && packet->ResetOthers())
         fPackets.ResetAllBut(index);
-    try {
+    Completed(packet, [&] {
         if (!packet)
             DoTimeout();
         else if (OnDataPacket)
             DoDataPacket(index);
-    } catch (...) {
-        ResetIfStillThere(packet);
-        StartAsyncTimer(0);
-        throw;
-    }
-    ResetIfStillThere(packet);
-    StartAsyncTimer(0);
+    });
 }
 
 } // namespace dataproc

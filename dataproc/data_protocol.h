@@ -79,6 +79,8 @@ private:
     void PacketCompleted(int index);
     // The same for the lone definition after a whole packet was taken in bulk.
     void FramedCompleted(TcmDataPacket& packet);
+    // Runs report, then, raised or not, stops the pause timer and starts
+    // packet (if any, and still ours) over.
     template <class Report>
     void Completed(TcmDataPacket* packet, Report&& report);
     void ResetIfStillThere(TcmDataPacket* packet);
