@@ -28,18 +28,11 @@ void TcmDataPacket::SetPacketEnd(const std::string& value)
     fEndChanged = true;
 }
 
-// Inline: every packet completed arms a matcher again on its way to the next.
-inline void TcmDataPacket::Arm(comm::TCommEventNew& matcher, const std::string& marker, bool& changed)
+void TcmDataPacket::TakeMarker(comm::TCommEventNew& matcher, const std::string& marker, bool& changed)
 {
-    // The matchers keep their marker from packet to packet; a changed one is taken now.
-    if (changed) {
-        matcher.SetEvent(marker);
-        EnsureCapacity(marker.size());  // a begin marker is kept in the buffer as it comes
-        changed = false;
-    } else {
-        matcher.Reset();
-    }
-    fEvent = &matcher;
+    matcher.SetEvent(marker);
+    EnsureCapacity(marker.size());  // a begin marker is kept in the buffer as it comes
+    changed = false;
 }
 
 void TcmDataPacket::SetPacketLengthMax(std::int32_t value)
@@ -99,21 +92,6 @@ void TcmDataPacket::Assign(const TcmDataPacket& source)
 }
 
 // --- the state machine ----------------------------------------------------
-
-void TcmDataPacket::Reset()
-{
-    fView = nullptr;
-    fDataLength = 0;
-    ++fResets;
-    if (OnPacketLength || fOnPacketLengthOnce)
-        RearmLengthHandler();
-    if (!fPacketBegin.empty()) {
-        Arm(fBeginEvent, fPacketBegin, fBeginChanged);
-        fState = dpsWaitBegin;
-    } else {
-        fState = NextStateAfterBegin();
-    }
-}
 
 // Apart from Reset, which runs for every packet: most definitions have no
 // length handler, and copying one needs a frame Reset need not set up.

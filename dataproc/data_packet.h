@@ -141,6 +141,7 @@ private:
     // Whether the whole marker lies in the chunk at `at` (the wildcard matching any byte).
     bool MarkerAt(const std::uint8_t* data, std::size_t at, std::size_t len, const std::string& marker) const;
     void Arm(comm::TCommEventNew& matcher, const std::string& marker, bool& changed);
+    [[gnu::noinline]] void TakeMarker(comm::TCommEventNew& matcher, const std::string& marker, bool& changed);
     void EnsureCapacity(std::size_t n);
 
     std::string fCaption;
@@ -169,5 +170,32 @@ private:
     TcmDataPackets* fCollection = nullptr;
     std::uint32_t fResets = 0;  // tells a length handler's caller that the handler reset the packet
 };
+
+// Inline: every packet completed starts its definition over on the way to the next.
+
+inline void TcmDataPacket::Arm(comm::TCommEventNew& matcher, const std::string& marker, bool& changed)
+{
+    // The matchers keep their marker from packet to packet; a changed one is taken now.
+    if (changed) [[unlikely]]
+        TakeMarker(matcher, marker, changed);
+    else
+        matcher.Reset();
+    fEvent = &matcher;
+}
+
+inline void TcmDataPacket::Reset()
+{
+    fView = nullptr;
+    fDataLength = 0;
+    ++fResets;
+    if (OnPacketLength || fOnPacketLengthOnce)
+        RearmLengthHandler();
+    if (!fPacketBegin.empty()) {
+        Arm(fBeginEvent, fPacketBegin, fBeginChanged);
+        fState = dpsWaitBegin;
+    } else {
+        fState = NextStateAfterBegin();
+    }
+}
 
 } // namespace dataproc

@@ -1,5 +1,7 @@
 #include "dataproc/data_protocol.h"
 
+#include "dataproc/protocol_steps.h"
+
 #include <algorithm>
 #include <typeinfo>
 #include <utility>
@@ -99,42 +101,6 @@ void TcmDataProtocol::CutBytewise(const std::uint8_t* data, std::uint32_t len)
     }
 }
 
-void TcmDataProtocol::CutInBulk(const std::uint8_t* data, std::uint32_t len)
-{
-    ByteFinder finder(data, len);
-    std::size_t pos = 0;
-    while (pos < len) {
-        // Whole packets of a lone definition go without the general stepping.
-        if (const std::size_t taken = fPackets.TakeFramed(finder, data, pos, len)) {
-            pos += taken;
-            Captured([this] { FramedCompleted(*fPackets.Items(0)); });
-            if (!Active())
-                return;
-            continue;
-        }
-        const TcmDataPackets::Step step = fPackets.Advance(finder, data, pos, len);
-        pos += step.taken;
-        if (step.completed >= 0)
-            Captured([&] { PacketCompleted(step.completed); });
-        else if (step.byteByByte)
-            Captured([&] { ProcessByte(data[pos++]); });
-        if (!Active())
-            return;
-    }
-}
-
-template <class F>
-void TcmDataProtocol::Captured(F&& work)
-{
-    try {
-        work();
-    } catch (...) {
-        // The other packets of the chunk still count; the first error is raised at its end.
-        if (!fChunkError)
-            fChunkError = std::current_exception();
-    }
-}
-
 int TcmDataProtocol::ProcessByte(std::uint8_t ch)
 {
     const int index = fPackets.IsPacket(ch);
@@ -143,61 +109,12 @@ int TcmDataProtocol::ProcessByte(std::uint8_t ch)
     return index;
 }
 
-template <class Report>
-void TcmDataProtocol::Completed(TcmDataPacket* packet, Report&& report)
-{
-    try {
-        report();
-    } catch (...) {
-        StartAsyncTimer(0);
-        ResetIfStillThere(packet);
-        throw;
-    }
-    StartAsyncTimer(0);
-    ResetIfStillThere(packet);
-}
-
-void TcmDataProtocol::PacketCompleted(int index)
-{
-    Completed(fPackets.Items(index), [&] { DoDataPacket(index); });
-}
-
-void TcmDataProtocol::FramedCompleted(TcmDataPacket& packet)
-{
-    // Bulk cutting runs for this class itself only (CanScanInBulk), so
-    // DoDataPacket is known to be ours: report without looking the packet up.
-    Completed(&packet, [&] { ReportPacket(packet); });
-}
-
-void TcmDataProtocol::ResetIfStillThere(TcmDataPacket* packet)
-{
-    // The handler may have moved or deleted it; one that lives on elsewhere
-    // must not view the chunk once the chunk is gone.
-    if (packet && packet->Collection() == &fPackets) [[likely]]
-        packet->Reset();
-    else if (packet)
-        packet->OwnData();
-}
-
 // --- events ---------------------------------------------------------------------
 
 void TcmDataProtocol::DoDataPacket(int index)
 {
     if (TcmDataPacket* packet = fPackets.Items(index))
         ReportPacket(*packet);
-}
-
-inline void TcmDataProtocol::ReportPacket(TcmDataPacket& packet)
-{
-    if (Log())
-        LogPacket(packet);
-    if (!OnDataPacket)
-        return;
-    try {
-        OnDataPacket(this, &packet);
-    } catch (const std::exception& e) {
-        PacketHandlerFailed(packet, e);
-    }
 }
 
 // Apart from DoDataPacket, which runs for every packet and need not pay for

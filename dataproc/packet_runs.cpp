@@ -1,9 +1,12 @@
 // The bulk path of the packet cutter: runs of bytes that only add to what a
 // definition collects, and the marker or length completed right after them,
-// taken at once instead of byte by byte. The helpers are inline: everything
-// that calls them is in this file.
+// taken at once instead of byte by byte, and the protocol's loop over a chunk
+// that drives it. The helpers are inline: everything that calls them is in
+// this file, so a packet's whole way through inlines into that loop.
 
 #include "dataproc/data_packets.h"
+#include "dataproc/data_protocol.h"
+#include "dataproc/protocol_steps.h"
 
 #include <algorithm>
 #include <cstring>
@@ -134,7 +137,7 @@ inline bool TcmDataPacket::EventCompletes() const
     return complete;
 }
 
-std::size_t TcmDataPacket::TakeAlone(ByteFinder& finder, const std::uint8_t* data, std::size_t from,
+inline std::size_t TcmDataPacket::TakeAlone(ByteFinder& finder, const std::uint8_t* data, std::size_t from,
                                      std::size_t len, bool& complete)
 {
     complete = false;
@@ -183,7 +186,7 @@ inline std::size_t TcmDataPacket::TakeFramed(ByteFinder& finder, const std::uint
     return endAt + end.size() - from;
 }
 
-std::size_t TcmDataPackets::TakeFramed(ByteFinder& finder, const std::uint8_t* data, std::size_t pos, std::size_t len)
+inline std::size_t TcmDataPackets::TakeFramed(ByteFinder& finder, const std::uint8_t* data, std::size_t pos, std::size_t len)
 {
     if (fItems.size() != 1)
         return 0;
@@ -204,7 +207,7 @@ TcmDataPackets::Step TcmDataPackets::TakeQuietRun(const std::uint8_t* data, std:
     return {n, -1, byteByByte};
 }
 
-TcmDataPackets::Step TcmDataPackets::Advance(ByteFinder& finder, const std::uint8_t* data, std::size_t pos,
+inline TcmDataPackets::Step TcmDataPackets::Advance(ByteFinder& finder, const std::uint8_t* data, std::size_t pos,
                                              std::size_t len)
 {
     const std::size_t limit = len - pos;
@@ -258,6 +261,44 @@ TcmDataPackets::Step TcmDataPackets::Advance(ByteFinder& finder, const std::uint
     if (fItems[first]->ResetOthers())
         ResetAllBut(int(first));
     return {quiet + 1, int(first), false};
+}
+
+// --- the protocol's bulk cutting ---------------------------------------------
+
+void TcmDataProtocol::CutInBulk(const std::uint8_t* data, std::uint32_t len)
+{
+    ByteFinder finder(data, len);
+    std::size_t pos = 0;
+    while (pos < len) {
+        // Whole packets of a lone definition go without the general stepping.
+        if (const std::size_t taken = fPackets.TakeFramed(finder, data, pos, len)) {
+            pos += taken;
+            Captured([this] { FramedCompleted(*fPackets.Items(0)); });
+            if (!Active())
+                return;
+            continue;
+        }
+        const TcmDataPackets::Step step = fPackets.Advance(finder, data, pos, len);
+        pos += step.taken;
+        if (step.completed >= 0)
+            Captured([&] { PacketCompleted(step.completed); });
+        else if (step.byteByByte)
+            Captured([&] { ProcessByte(data[pos++]); });
+        if (!Active())
+            return;
+    }
+}
+
+void TcmDataProtocol::PacketCompleted(int index)
+{
+    Completed(fPackets.Items(index), [&] { DoDataPacket(index); });
+}
+
+inline void TcmDataProtocol::FramedCompleted(TcmDataPacket& packet)
+{
+    // Bulk cutting runs for this class itself only (CanScanInBulk), so
+    // DoDataPacket is known to be ours: report without looking the packet up.
+    Completed(&packet, [&] { ReportPacket(packet); });
 }
 
 } // namespace dataproc
