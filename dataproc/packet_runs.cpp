@@ -27,6 +27,19 @@ inline bool TcmDataPacket::MarkerAt(const std::uint8_t* data, std::size_t at, st
     return true;
 }
 
+// MarkerAt where the finder has already matched the first byte and there is no wildcard.
+inline bool TcmDataPacket::MarkerFollows(const std::uint8_t* data, std::size_t at, std::size_t len,
+                                         const std::string& marker)
+{
+    if (at + marker.size() > len)
+        return false;
+    for (std::size_t i = 1; i < marker.size(); ++i) {
+        if (data[at + i] != static_cast<std::uint8_t>(marker[i]))
+            return false;
+    }
+    return true;
+}
+
 [[gnu::always_inline]] inline TcmDataPacket::Run TcmDataPacket::Scan(ByteFinder& finder, const std::uint8_t* data, std::size_t from,
                                               std::size_t len) const
 {
@@ -167,12 +180,12 @@ inline std::size_t TcmDataPacket::TakeFramed(ByteFinder& finder, const std::uint
     // Only the first byte of each marker moves its matcher off its start, so
     // the first place it occurs must hold the whole marker.
     const std::size_t at = finder.Next(static_cast<std::uint8_t>(begin[0]), from);
-    if (!MarkerAt(data, at, len, begin))
+    if (!MarkerFollows(data, at, len, begin))
         return 0;
     // Not remembered: the finder answers only for places at or after those it
     // was asked about, and the general path may yet ask from `from`.
     const std::size_t endAt = finder.Find(static_cast<std::uint8_t>(end[0]), at + begin.size());
-    if (!MarkerAt(data, endAt, len, end))
+    if (!MarkerFollows(data, endAt, len, end))
         return 0;
     const std::size_t size = endAt + end.size() - at;
     if (size > std::size_t(fPacketLengthMax))
