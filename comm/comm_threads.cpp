@@ -8,16 +8,6 @@
 
 namespace comm {
 
-namespace {
-// Short against any pause a protocol times and against a reply's latency,
-// long against a USB packet's 64 bytes at 1 MB/s.
-constexpr std::uint32_t kStreamGatherMs = 1;
-// A stream of this many bytes per millisecond fills its hand-overs by itself
-// (no serial line is that fast); waiting could only let the driver's input
-// queue run full.
-constexpr std::uint32_t kFastStreamBytesPerMs = 2048;
-} // namespace
-
 // --- message thread ---------------------------------------------------------
 
 bool TMsgThread::Post(std::uint32_t message, std::uintptr_t wParam)
@@ -129,41 +119,17 @@ void TCommThread::Execute()
     } while (!Terminated() && Com->IsOpen());
 }
 
-// Every posted arrival costs a wake-up of this thread, the message thread and
-// (with UseMainThread) the GUI thread. While a stream runs - the last post was
-// moments ago, and neither it nor this arrival followed a send, so no reply
-// is awaited - an arrival waits kStreamGatherMs first, and one hand-over
-// carries what came meanwhile. A reply to what was sent is posted at once
-// (so is a second report of bytes not yet read, which comes just after a
-// reply's own), and so is a fast stream's arrival. Ending the thread ends
-// the wait.
 void TCommThread::GatherStream(std::uint32_t mask)
 {
-    using namespace std::chrono;
-    const auto now = steady_clock::now();
-    const std::uint32_t sends = Com->fSendsBegun.load();
-    const bool quiet = sends == fSendsAtLastPost;
-    NoteStreamRate(now);
-    const bool streaming = (mask & platform::EV_RXCHAR) && quiet && fLastPostQuiet && !fFastStream &&
-                           now - fLastPost < milliseconds(2 * kStreamGatherMs);
-    if (streaming)
-        ovl.Wait(kStreamGatherMs);
-    fSendsAtLastPost = sends;
-    fLastPostQuiet = quiet;
-    fLastPost = streaming ? steady_clock::now() : now;
-}
-
-// The bytes received per millisecond, measured over at least one.
-void TCommThread::NoteStreamRate(std::chrono::steady_clock::time_point now)
-{
-    using namespace std::chrono;
-    const auto elapsed = duration_cast<milliseconds>(now - fRateSince).count();
-    if (elapsed < 1)
+    const auto now = StreamGathering::Clock::now();
+    const bool arrival = (mask & platform::EV_RXCHAR) != 0;
+    if (!fGathering.ShouldWait(arrival, Com->fSendsBegun.load(), Com->BytesReceived(), now)) {
+        fGathering.Posted(now);
         return;
-    const std::uint32_t received = Com->BytesReceived();
-    fFastStream = received - fReceivedAtRateSince >= std::uint64_t{kFastStreamBytesPerMs} * std::uint64_t(elapsed);
-    fRateSince = now;
-    fReceivedAtRateSince = received;
+    }
+    // Ending the thread ends the wait.
+    ovl.Wait(std::uint32_t(StreamGathering::kWait.count()));
+    fGathering.Posted(StreamGathering::Clock::now());
 }
 
 // Returns true when the thread has to leave its loop.

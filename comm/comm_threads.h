@@ -4,11 +4,11 @@
 // processes one event at a time: on the GUI thread through the synchronous
 // hand-over when the component's UseMainThread is on, else on itself.
 
+#include "comm/stream_gathering.h"
 #include "platform/serial.h"
 #include "runtime/message_queue.h"
 #include "runtime/thread.h"
 
-#include <chrono>
 #include <cstdint>
 
 namespace comm {
@@ -52,19 +52,13 @@ private:
     bool WaitFailed(std::uint32_t mask);
     // Lets the bytes of a running stream gather before they are posted.
     void GatherStream(std::uint32_t mask);
-    void NoteStreamRate(std::chrono::steady_clock::time_point now);
     void PostMask(std::uint32_t mask);
 
     TcmCustomComm* Com;
     platform::Handle hDevice;
     TMsgThread* fMsgThread;
     platform::Event ovl;
-    std::chrono::steady_clock::time_point fLastPost{};
-    std::uint32_t fSendsAtLastPost = 0;
-    bool fLastPostQuiet = false;  // nothing was sent between it and the post before
-    std::chrono::steady_clock::time_point fRateSince{};
-    std::uint32_t fReceivedAtRateSince = 0;
-    bool fFastStream = false;
+    StreamGathering fGathering;
 };
 
 } // namespace comm
