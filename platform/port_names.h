@@ -11,6 +11,11 @@ namespace platform {
 
 std::filesystem::path PortNameDirectory();
 
+// "\\?\" is how the component asks for a device by name; the name follows it.
+std::string WithoutDevicePrefix(const std::string& name);
+// The n of "COM<n>" or "\\?\COM<n>" (any case); nothing for any other name.
+std::optional<unsigned> ComNumber(std::string name);
+
 // "COM3" or "\\?\COM3" (any case) -> the device path its link names; a path
 // that is not a COM name is returned unchanged. Empty when there is no entry.
 std::optional<std::filesystem::path> ResolvePortName(const std::string& name);

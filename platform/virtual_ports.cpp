@@ -1,5 +1,6 @@
 #include "platform/virtual_ports.h"
 
+#include "platform/port_names.h"
 #include "platform/port_registry.h"
 
 #include <algorithm>
@@ -27,11 +28,9 @@ std::map<std::string, Entry>& Directory()
     return entries;
 }
 
-std::string Normalised(std::string name)
+std::string Normalised(const std::string& asked)
 {
-    const std::string prefix = "\\\\?\\";
-    if (name.compare(0, prefix.size(), prefix) == 0)
-        name.erase(0, prefix.size());
+    std::string name = WithoutDevicePrefix(asked);
     std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
     return name;
 }

@@ -46,6 +46,15 @@ TEST_F(PortNames, ComNamesResolveThroughTheDirectory)
     EXPECT_FALSE(platform::ResolvePortName("COM3"));
 }
 
+TEST(PortNameNumbers, OnlyComNamesHaveANumber)
+{
+    EXPECT_EQ(platform::ComNumber("COM3"), 3u);
+    EXPECT_EQ(platform::ComNumber("com12"), 12u);
+    EXPECT_EQ(platform::ComNumber("\\\\?\\COM7"), 7u);
+    for (const char* name : {"/dev/ttyUSB0", "COM", "COMx", "COM3a", "xCOM3", "COM-1", "COM99999999999", ""})
+        EXPECT_FALSE(platform::ComNumber(name)) << name;
+}
+
 TEST_F(PortNames, OtherNamesPassUnchanged)
 {
     const char* names[] = {"/dev/ttyS0", "COM", "COMx", "COM3a", "LPT1"};

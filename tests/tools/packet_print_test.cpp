@@ -39,14 +39,6 @@ TEST(PacketPrintOptions, EscapesBothWays)
     EXPECT_EQ(packet_print::Hex("\x02" "A\xff"), "02 41 FF");
 }
 
-TEST(PacketPrintOptions, PortNames)
-{
-    EXPECT_EQ(packet_print::ComNumber("COM3"), 3u);
-    EXPECT_EQ(packet_print::ComNumber("com12"), 12u);
-    for (const char* path : {"/dev/ttyUSB0", "COM", "COMx", "COM3a", "xCOM3", ""})
-        EXPECT_EQ(packet_print::ComNumber(path), 0u) << path;
-}
-
 TEST(PacketPrintOptions, Definitions)
 {
     const auto nmea = ParseOptions({"COM3"});

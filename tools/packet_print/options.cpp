@@ -2,7 +2,6 @@
 
 #include "tools/common/number_argument.h"
 
-#include <charconv>
 #include <cstdio>
 #include <stdexcept>
 
@@ -112,18 +111,6 @@ std::string Hex(const std::string& bytes)
         out += hex;
     }
     return out;
-}
-
-std::uint32_t ComNumber(const std::string& text)
-{
-    if (text.size() < 4 || text.size() > 13)
-        return 0;
-    for (std::size_t i = 0; i < 3; ++i)
-        if ((text[i] & ~0x20) != "COM"[i])
-            return 0;
-    std::uint32_t n = 0;
-    const auto result = std::from_chars(text.data() + 3, text.data() + text.size(), n);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size() ? n : 0;
 }
 
 Options ParseOptions(const std::vector<std::string>& args)

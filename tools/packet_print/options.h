@@ -33,9 +33,6 @@ std::string Escape(const std::string& bytes);
 // Bytes as upper-case hex pairs separated by blanks.
 std::string Hex(const std::string& bytes);
 
-// The port number of "COM<n>" (any case), or 0 when text names no COM port.
-std::uint32_t ComNumber(const std::string& text);
-
 extern const char* const kUsage;
 
 } // namespace packet_print

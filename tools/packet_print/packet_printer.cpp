@@ -1,6 +1,7 @@
 #include "tools/packet_print/packet_printer.h"
 
 #include "discovery/enum/device.h"
+#include "platform/port_names.h"
 #include "runtime/post.h"
 
 namespace packet_print {
@@ -35,8 +36,8 @@ void PacketPrinter::SetUpPort()
     fComm.SetStopBits(comm::sbOne);
     fComm.SetStreamProtocol(comm::spNone);
     fComm.SetUseMainThread(true);
-    if (const std::uint32_t number = ComNumber(fOptions.port); number > 0 && number <= 0xFFFF) {
-        fComm.SetComPortNo(static_cast<std::uint16_t>(number));
+    if (const auto number = platform::ComNumber(fOptions.port); number && *number > 0 && *number <= 0xFFFF) {
+        fComm.SetComPortNo(static_cast<std::uint16_t>(*number));
     } else {
         // A device path: a device record names it, as the enumeration would.
         auto device = std::make_unique<discovery::TcmDevice>();
