@@ -151,7 +151,7 @@ inline bool TcmDataPacket::EventCompletes() const
 }
 
 inline std::size_t TcmDataPacket::TakeAlone(ByteFinder& finder, const std::uint8_t* data, std::size_t from,
-                                     std::size_t len, bool& complete)
+                                            std::size_t len, bool& complete)
 {
     complete = false;
     std::size_t pos = from;
@@ -221,7 +221,7 @@ TcmDataPackets::Step TcmDataPackets::TakeQuietRun(const std::uint8_t* data, std:
 }
 
 inline TcmDataPackets::Step TcmDataPackets::Advance(ByteFinder& finder, const std::uint8_t* data, std::size_t pos,
-                                             std::size_t len)
+                                                    std::size_t len)
 {
     const std::size_t limit = len - pos;
     const std::size_t count = fItems.size();
