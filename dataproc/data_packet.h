@@ -138,9 +138,8 @@ private:
     bool MatchBeginByte(std::uint8_t ch);
     // Collect for n bytes.
     void Append(const std::uint8_t* data, std::size_t n);
-    // Whether the whole marker lies in the chunk at `at` (the wildcard matching any byte).
-    bool MarkerAt(const std::uint8_t* data, std::size_t at, std::size_t len, const std::string& marker) const;
-    static bool MarkerFollows(const std::uint8_t* data, std::size_t at, std::size_t len, const std::string& marker);
+    static bool MarkerFollows(const std::uint8_t* data, std::size_t at, std::size_t len, const std::string& marker,
+                              std::uint8_t wild);
     void Arm(comm::TCommEventNew& matcher, const std::string& marker, bool& changed);
     [[gnu::noinline]] void TakeMarker(comm::TCommEventNew& matcher, const std::string& marker, bool& changed);
     void EnsureCapacity(std::size_t n);

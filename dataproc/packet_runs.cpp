@@ -13,28 +13,18 @@
 
 namespace dataproc {
 
-inline bool TcmDataPacket::MarkerAt(const std::uint8_t* data, std::size_t at, std::size_t len,
-                                    const std::string& marker) const
+// Whether the whole marker lies in the chunk at `at`, where the finder has
+// already matched its first byte (never the wildcard); `wild`, when not 0,
+// matches any byte.
+inline bool TcmDataPacket::MarkerFollows(const std::uint8_t* data, std::size_t at, std::size_t len,
+                                         const std::string& marker, std::uint8_t wild)
 {
     if (at + marker.size() > len)
         return false;
     // Markers are a few bytes: a call to memcmp would cost more than the loop.
-    for (std::size_t i = 0; i < marker.size(); ++i) {
-        const auto expected = static_cast<std::uint8_t>(marker[i]);
-        if (data[at + i] != expected && (fWildChar == 0 || expected != fWildChar))
-            return false;
-    }
-    return true;
-}
-
-// MarkerAt where the finder has already matched the first byte and there is no wildcard.
-inline bool TcmDataPacket::MarkerFollows(const std::uint8_t* data, std::size_t at, std::size_t len,
-                                         const std::string& marker)
-{
-    if (at + marker.size() > len)
-        return false;
     for (std::size_t i = 1; i < marker.size(); ++i) {
-        if (data[at + i] != static_cast<std::uint8_t>(marker[i]))
+        const auto expected = static_cast<std::uint8_t>(marker[i]);
+        if (data[at + i] != expected && (wild == 0 || expected != wild))
             return false;
     }
     return true;
@@ -61,7 +51,7 @@ inline bool TcmDataPacket::MarkerFollows(const std::uint8_t* data, std::size_t a
         const std::size_t at = finder.Next(first, from);
         if (at >= len)
             return {limit, false};
-        if (MarkerAt(data, at, len, marker))
+        if (MarkerFollows(data, at, len, marker, fWildChar))
             return {at + marker.size() - 1 - from, true};
         return {at - from, false};
     }
@@ -180,12 +170,12 @@ inline std::size_t TcmDataPacket::TakeFramed(ByteFinder& finder, const std::uint
     // Only the first byte of each marker moves its matcher off its start, so
     // the first place it occurs must hold the whole marker.
     const std::size_t at = finder.Next(static_cast<std::uint8_t>(begin[0]), from);
-    if (!MarkerFollows(data, at, len, begin))
+    if (!MarkerFollows(data, at, len, begin, 0))
         return 0;
     // Not remembered: the finder answers only for places at or after those it
     // was asked about, and the general path may yet ask from `from`.
     const std::size_t endAt = finder.Find(static_cast<std::uint8_t>(end[0]), at + begin.size());
-    if (!MarkerFollows(data, endAt, len, end))
+    if (!MarkerFollows(data, endAt, len, end, 0))
         return 0;
     const std::size_t size = endAt + end.size() - at;
     if (size > std::size_t(fPacketLengthMax))

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 namespace platform {
 
@@ -20,15 +21,14 @@ std::optional<unsigned> ComNumber(std::string name)
     std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return std::toupper(c); });
     if (head != "COM")
         return std::nullopt;
-    unsigned long value = 0;
-    for (std::size_t i = 3; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i])))
-            return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(name[i] - '0');
-    }
-    if (value > 0xFFFFFFFFul)
+    // from_chars takes digits only (no sign, no blank) and refuses a number
+    // that does not fit, whatever the width of long on the platform.
+    unsigned value = 0;
+    const char* end = name.data() + name.size();
+    const auto [stop, error] = std::from_chars(name.data() + 3, end, value);
+    if (error != std::errc() || stop != end)
         return std::nullopt;
-    return static_cast<unsigned>(value);
+    return value;
 }
 
 } // namespace platform
